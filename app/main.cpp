@@ -1,0 +1,7 @@
+// Entry point of velmora.exe.
+#include <windows.h>
+#include "app/startup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  return runVelmora(instance, showCommand);
+}

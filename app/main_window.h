@@ -1,0 +1,31 @@
+// The main window procedure: every command, the tray callback, the workers' sound requests.
+#pragma once
+#include <windows.h>
+#include <atomic>
+
+extern std::atomic<int> dialogOpen;       // 1 while a modal dialog or chooser of the main window runs
+extern UINT taskbarCreatedMessage;        // "TaskbarCreated", registered at WM_CREATE
+extern int alarmLoopFlag;                 // loop flag of the latest play request
+
+// Worker-to-window messages.
+constexpr UINT WM_TRAY_CALLBACK = WM_APP;
+constexpr UINT WM_PLAY_SOUND = WM_APP + 1;
+constexpr UINT WM_STOP_SOUND = WM_APP + 2;
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs a dialog of the main window modally with dialogOpen set around it.
+// Returns the dialog's result; only a positive result counts as confirmed.
+INT_PTR runMainDialog(HWND window, int dialogId, DLGPROC procedure);
+// Runs any modal step (a chooser) with dialogOpen set around it.
+template <typename F>
+auto withDialogOpen(F&& f) {
+  dialogOpen = 1;
+  auto result = f();
+  dialogOpen = 0;
+  return result;
+}
+// True for the command ids that are ignored while a dialog is open.
+bool commandBlockedByDialog(int id);
+// The dialogs' common first step: the owner's current class icon as the small icon.
+void setDialogSmallIcon(HWND dialog);

@@ -1,0 +1,26 @@
+// Painting the read-out: the whole WM_PAINT handling, composed off-screen and copied once.
+#pragma once
+#include <windows.h>
+#include "display/layout.h"
+
+// Everything one frame depends on, taken as one snapshot.
+struct FrameInputs {
+  bool framed;            // the window has a caption or a sizing frame
+  int outerWidth, outerHeight;  // GetWindowRect of the window
+  bool running;
+  uint32_t remainingMs;
+  int intervalHours, intervalMinutes, intervalSeconds;
+  bool showSeconds;
+};
+
+// Takes the snapshot of the shared state for one paint of the window.
+FrameInputs captureFrameInputs(HWND window);
+// Which layout and row form a frame uses.
+Layout frameLayout(const FrameInputs& in);
+bool frameTwoRows(const FrameInputs& in, Layout layout);
+// Draws one complete frame of W x H into dc (background, then text).
+void renderFrame(HDC dc, int W, int H, const FrameInputs& in);
+// WM_PAINT of the main window.
+void paintDisplay(HWND window);
+// Flips SHOW_SEC, repaints and writes it (F2, middle double clicks).
+void toggleShowSeconds(HWND window);

@@ -1,0 +1,3 @@
+#include "shell/message_async.h"
+
+void showMessageAsync(HWND, const wchar_t*, const wchar_t*, UINT) {}

@@ -1,0 +1,29 @@
+// The notification-area icon, balloons, minimising to the tray, the taskbar button and the
+// mouse click-through modes.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+struct ClickTimingRecord;
+
+extern NOTIFYICONDATAW trayIconData;
+
+BOOL addTrayIcon(HWND window);
+BOOL removeTrayIcon();
+// The icon counts as present: always-in-tray, window hidden, or embedded and minimised.
+bool trayIconShown(HWND window);
+// Changes the tray icon (when icon is given) and its tip.
+void modifyTrayIcon(HWND window, HICON icon, const wchar_t* tip);
+// Notices go to a balloon: BALLOON is on and the icon is shown.
+bool balloonPreferred(HWND window);
+void showBalloon(HWND window, const wchar_t* text, const wchar_t* title);
+// After the options dialog's OK: apply and save the tray and taskbar options.
+void applyTrayOptions(HWND window);
+// Commands 14, 15, 16: click-through mode 0, 1, 2.
+void setMousePassThrough(HWND window, int command);
+// Single left click on the icon.
+void trayToggleWindow(ClickTimingRecord* record);
+// Double left click on the icon.
+void trayLeftDoubleClick(HWND window);
+// SC_MINIMIZE: true when handled here (the window went to the tray instead).
+bool onMinimiseRequest(HWND window);

@@ -1,0 +1,3 @@
+#include "timers/resume.h"
+
+void resumeTimer(HWND) {}

@@ -1,0 +1,17 @@
+#include "timers/timer_state.h"
+
+std::atomic<uint32_t> targetTick{0};
+std::atomic<uint32_t> remainingMs{0};
+std::atomic<uint32_t> lastTick{0};
+std::atomic<int> stopRequested{0};
+std::atomic<int> repeatCount{0};
+std::atomic<int> timerKind{0};
+std::atomic<int> programStep{0};
+std::atomic<int> intervalHours{0}, intervalMinutes{0}, intervalSeconds{0};
+std::atomic<DWORD> autoCloseThreadId{0};
+SYSTEMTIME targetTime{};
+WORD timeOfDaySetting[6]{};
+
+double intervalDurationMs(int hours, int minutes, int seconds) {
+  return hours * 3600000.0 + minutes * 60000.0 + seconds * 1000.0;
+}

@@ -1,0 +1,27 @@
+// The timer state shared by every timer kind and thread. Each field is a single atomic
+// 32-bit value; the start/stop handshake works through targetTick and stopRequested.
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <cstdint>
+
+extern std::atomic<uint32_t> targetTick;    // end tick of the running count-down; 0 = none runs
+extern std::atomic<uint32_t> remainingMs;   // time left at the latest wake-up
+extern std::atomic<uint32_t> lastTick;      // latest tick reading taken by a timer routine
+extern std::atomic<int> stopRequested;      // 1 asks countdownThread to end without time-up
+extern std::atomic<int> repeatCount;        // automatic repeats of the current run (TIMER/LOOP_CNT)
+extern std::atomic<int> timerKind;          // 0 time-of-day, 1 interval, 2 program timer (TIMER/TYPE)
+extern std::atomic<int> programStep;        // step of the running program timer (PROGRAM_TIMER/STEP)
+extern std::atomic<int> intervalHours, intervalMinutes, intervalSeconds;  // TIMER_SETTING
+extern std::atomic<DWORD> autoCloseThreadId;  // live auto-close countdown; 0 = none
+
+// Calendar end of the last started timer (section ALARM_TIME). Written by the start routine
+// of a timer before its count-down thread exists, read at start-up and by resume.
+extern SYSTEMTIME targetTime;
+// Target chosen in the time-of-day dialog (year, month, day, hour, minute, second).
+extern WORD timeOfDaySetting[6];
+
+enum TimerKind { TIMER_KIND_TIME_OF_DAY = 0, TIMER_KIND_INTERVAL = 1, TIMER_KIND_PROGRAM = 2 };
+
+// Interval duration in milliseconds (may exceed 32 bits).
+double intervalDurationMs(int hours, int minutes, int seconds);
