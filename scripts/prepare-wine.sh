@@ -10,7 +10,8 @@ if [ $# -ne 1 ]; then
     exit 2
 fi
 mkdir -p "$1"
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" "$1"
+VELMORA_BUILD_DIR="$1"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 stamp="$WINEPREFIX/.velmora-prepared"
 [ -f "$stamp" ] && exit 0

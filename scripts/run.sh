@@ -24,7 +24,7 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     own_display=1
 fi
 bash "$here/prepare-wine.sh" "$BUILD"
-source "$here/wine-env.sh"
+{ source "$here/wine-env.sh"; } 2>/dev/null
 
 wine "$BUILD/bin/velmora.exe" "$@" </dev/null &
 program=$!

@@ -2,6 +2,7 @@
 # null-sink sound server that the tests use. Each start records what it started
 # so that stop_services ends exactly those processes.
 
+VELMORA_SCRIPTS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 VELMORA_XVFB_PID=""
 VELMORA_PULSE_PID=""
 VELMORA_PULSE_TMP=""
@@ -72,8 +73,8 @@ start_pulse() {
 # stop_services: ends the wineserver of the current prefix and the servers
 # started above; safe to call more than once.
 stop_services() {
-    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-        wineserver -k </dev/null >/dev/null 2>&1 || true
+    if [ -n "${VELMORA_BUILD_DIR:-}" ] && [ -d "$VELMORA_BUILD_DIR/wineprefix" ]; then
+        (source "$VELMORA_SCRIPTS/wine-env.sh" && wineserver -k) </dev/null >/dev/null 2>&1 || true
     fi
     if [ -n "$VELMORA_PULSE_PID" ]; then
         kill "$VELMORA_PULSE_PID" 2>/dev/null || true

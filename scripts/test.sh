@@ -20,12 +20,16 @@ trap 'exit 143' TERM
 start_xvfb "$BUILD/xvfb.log"
 start_pulse "$BUILD"
 bash "$here/prepare-wine.sh" "$BUILD"
-source "$here/wine-env.sh"
 
 # Start the wineserver and Wine's desktop before the first test, with no
 # output attached: helpers started from a test would hold ctest's pipe open.
-wineserver -p </dev/null >/dev/null 2>&1 || true   # already running is fine
-wine wineboot </dev/null >/dev/null 2>&1
+# (In a subshell: ctest's own environment stays free of the Japanese locale,
+# which this machine's C library lacks; wine-run.sh sets it for each test.)
+(
+    source "$here/wine-env.sh"
+    wineserver -p || true   # one already running is fine
+    wine wineboot
+) </dev/null >/dev/null 2>&1
 
 status=0
 ctest --test-dir "$BUILD" --output-on-failure -j1 --timeout 120 "$@" || status=$?

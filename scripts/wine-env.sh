@@ -1,7 +1,6 @@
 # Sourced, not run: sets up the Wine environment for one build folder.
 #
 #   VELMORA_BUILD_DIR=/path/to/build; source scripts/wine-env.sh
-#   source scripts/wine-env.sh /path/to/build
 #
 # Every build folder has its own 32-bit prefix (<build>/wineprefix), so several
 # build folders can be tested at the same time without sharing a wineserver.
@@ -9,9 +8,6 @@
 # started), else left as it is. PULSE_SERVER points at the null-sink sound
 # server that test.sh starts in <build>/pulse, when that server is there.
 
-if [ -n "${1:-}" ]; then
-    VELMORA_BUILD_DIR="$1"
-fi
 if [ -z "${VELMORA_BUILD_DIR:-}" ]; then
     echo "wine-env.sh: VELMORA_BUILD_DIR is not set" >&2
     return 1 2>/dev/null || exit 1
