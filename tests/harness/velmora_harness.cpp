@@ -1,0 +1,415 @@
+#include "velmora_harness.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+const wchar_t* const kProgramFiles[] = {L"velmora.exe", L"alarm.wav", L"second.wav", L"Readme.txt"};
+
+std::wstring testExeDirectory() {
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD n = GetModuleFileNameW(nullptr, buffer, DWORD(std::size(buffer)));
+    std::wstring path(buffer, n);
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+}
+
+std::wstring tempDirectory() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(DWORD(std::size(buffer)), buffer);
+    std::wstring path(buffer, n);
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+    return path;
+}
+
+std::wstring lastErrorText(const std::wstring& what) {
+    return what + L" (error " + std::to_wstring(GetLastError()) + L")";
+}
+
+bool deleteTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = dir + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                deleteTree(full);
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    return RemoveDirectoryW(dir.c_str()) != 0 || GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+std::string readWholeFile(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::wstring decodeText(const std::string& bytes) {
+    auto starts = [&](const char* mark, size_t n) { return bytes.size() >= n && bytes.compare(0, n, mark, n) == 0; };
+    if (starts("\xFF\xFE", 2)) {
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = wchar_t(uint8_t(bytes[2 + 2 * i]) | (uint8_t(bytes[3 + 2 * i]) << 8));
+        return text;
+    }
+    UINT codePage = CP_ACP;
+    size_t skip = 0;
+    if (starts("\xEF\xBB\xBF", 3)) {
+        codePage = CP_UTF8;
+        skip = 3;
+    }
+    int length = int(bytes.size() - skip);
+    if (length == 0) return std::wstring();
+    int needed = MultiByteToWideChar(codePage, 0, bytes.data() + skip, length, nullptr, 0);
+    std::wstring text(size_t(needed), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data() + skip, length, text.data(), needed);
+    return text;
+}
+
+struct WindowQuery {
+    DWORD pid;
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectWindow(HWND hwnd, LPARAM param) {
+    auto* query = reinterpret_cast<WindowQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == query->pid && windowClass(hwnd) == query->className) query->found.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> topLevelWindows(DWORD pid, const wchar_t* className) {
+    WindowQuery query{pid, className, {}};
+    if (pid != 0) EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+std::atomic<int> folderCounter{0};
+
+}  // namespace
+
+bool waitFor(const std::function<bool()>& pred, DWORD timeoutMs, DWORD pollMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(pollMs);
+    }
+}
+
+std::wstring currentUserName() {
+    wchar_t buffer[260] = {};
+    DWORD size = DWORD(std::size(buffer));
+    return GetUserNameW(buffer, &size) ? std::wstring(buffer) : std::wstring();
+}
+
+std::wstring windowText(HWND hwnd) {
+    wchar_t buffer[1024] = {};
+    int n = hwnd ? GetWindowTextW(hwnd, buffer, int(std::size(buffer))) : 0;
+    return std::wstring(buffer, size_t(n > 0 ? n : 0));
+}
+
+std::wstring windowClass(HWND hwnd) {
+    wchar_t buffer[256] = {};
+    int n = hwnd ? GetClassNameW(hwnd, buffer, int(std::size(buffer))) : 0;
+    return std::wstring(buffer, size_t(n > 0 ? n : 0));
+}
+
+// ---------------------------------------------------------------- Capture
+
+size_t Capture::count(uint32_t colour) const {
+    size_t n = 0;
+    for (uint32_t p : pixels) n += (p == colour);
+    return n;
+}
+
+size_t Capture::countNear(uint32_t colour, int tolerance) const {
+    auto within = [tolerance](uint32_t a, uint32_t b, int shift) {
+        int d = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
+        return d <= tolerance && -d <= tolerance;
+    };
+    size_t n = 0;
+    for (uint32_t p : pixels) n += within(p, colour, 16) && within(p, colour, 8) && within(p, colour, 0);
+    return n;
+}
+
+bool Capture::saveBmp(const std::wstring& path) const {
+    if (empty()) return false;
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = -height;  // top-down rows
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    DWORD pixelBytes = DWORD(pixels.size() * 4);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + pixelBytes;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixelBytes);
+    return writeWholeFile(path, bytes);
+}
+
+Capture captureClient(HWND hwnd) {
+    Capture result;
+    RECT client;
+    if (!hwnd || !GetClientRect(hwnd, &client) || client.right <= 0 || client.bottom <= 0) return result;
+    int width = client.right, height = client.bottom;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+
+    HDC windowDc = GetDC(hwnd);
+    if (!windowDc) return result;
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memoryDc && dib) {
+        HGDIOBJ old = SelectObject(memoryDc, dib);
+        if (BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY)) {
+            GdiFlush();
+            const uint32_t* source = static_cast<const uint32_t*>(bits);
+            result.width = width;
+            result.height = height;
+            result.pixels.assign(source, source + size_t(width) * height);
+            for (uint32_t& p : result.pixels) p &= 0x00FFFFFF;
+        }
+        SelectObject(memoryDc, old);
+    }
+    if (dib) DeleteObject(dib);
+    if (memoryDc) DeleteDC(memoryDc);
+    ReleaseDC(hwnd, windowDc);
+    return result;
+}
+
+// ---------------------------------------------------------------- VelmoraProcess
+
+VelmoraProcess::VelmoraProcess() {
+    dir_ = tempDirectory() + L"\\velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++folderCounter);
+    deleteTree(dir_);  // left over from an earlier run with the same process id
+    if (!CreateDirectoryW(dir_.c_str(), nullptr)) {
+        fail(lastErrorText(L"cannot create " + dir_));
+        return;
+    }
+    std::wstring from = testExeDirectory();
+    for (const wchar_t* name : kProgramFiles) {
+        if (!CopyFileW((from + L"\\" + name).c_str(), path(name).c_str(), FALSE)) {
+            fail(lastErrorText(L"cannot copy " + from + L"\\" + name));
+            return;
+        }
+    }
+}
+
+VelmoraProcess::~VelmoraProcess() {
+    if (running()) killHard();
+    closeHandles();
+    // The program's files may stay locked for a moment after it ended.
+    for (int attempt = 0; attempt < 20 && !deleteTree(dir_); ++attempt) Sleep(100);
+}
+
+bool VelmoraProcess::fail(const std::wstring& message) {
+    if (error_.empty()) error_ = message;
+    return false;
+}
+
+std::wstring VelmoraProcess::path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+
+std::wstring VelmoraProcess::settingsFileName() { return currentUserName() + L" Velmora.ini"; }
+
+bool VelmoraProcess::writeSettings(const std::wstring& text) { return writeUtf16File(settingsFileName(), text); }
+
+bool VelmoraProcess::writeUtf16File(const std::wstring& name, const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes.push_back(char(c & 0xFF));
+        bytes.push_back(char((c >> 8) & 0xFF));
+    }
+    return writeFile(name, bytes);
+}
+
+bool VelmoraProcess::writeFile(const std::wstring& name, const std::string& bytes) {
+    return writeWholeFile(path(name), bytes) || fail(lastErrorText(L"cannot write " + path(name)));
+}
+
+bool VelmoraProcess::fileExists(const std::wstring& name) const {
+    return GetFileAttributesW(path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string VelmoraProcess::readBytes(const std::wstring& name) const { return readWholeFile(path(name)); }
+
+std::wstring VelmoraProcess::readText(const std::wstring& name) const { return decodeText(readBytes(name)); }
+
+std::wstring VelmoraProcess::settingsText() const { return readText(settingsFileName()); }
+
+std::wstring VelmoraProcess::iniString(const std::wstring& section, const std::wstring& key,
+                                       const std::wstring& fallback) const {
+    wchar_t buffer[2048] = {};
+    GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback.c_str(), buffer, DWORD(std::size(buffer)),
+                             settingsPath().c_str());
+    return buffer;
+}
+
+int VelmoraProcess::iniInt(const std::wstring& section, const std::wstring& key, int fallback) const {
+    return int(GetPrivateProfileIntW(section.c_str(), key.c_str(), fallback, settingsPath().c_str()));
+}
+
+bool VelmoraProcess::iniHasKey(const std::wstring& section, const std::wstring& key) const {
+    const std::wstring missing = L"\x01missing\x01";
+    return iniString(section, key, missing) != missing;
+}
+
+bool VelmoraProcess::start(const std::wstring& arguments) {
+    if (!error_.empty()) return false;  // the folder was not set up
+    if (running()) return fail(L"start: the program is already running");
+    closeHandles();
+
+    std::wstring exe = path(L"velmora.exe");
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(),
+                        &startup, &info))
+        return fail(lastErrorText(L"cannot start " + exe));
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    pid_ = info.dwProcessId;
+
+    WaitForInputIdle(process_, 10000);
+    waitFor([this] { return (hwnd_ = findMainWindow()) != nullptr || !running(); }, 10000);
+    if (!hwnd_) {
+        return fail(running() ? std::wstring(L"no VELMORA window within 10 s")
+                              : L"the program ended at start with code " + std::to_wstring(exitCode()));
+    }
+    return true;
+}
+
+bool VelmoraProcess::running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+DWORD VelmoraProcess::exitCode() const {
+    DWORD code = 0;
+    if (!process_ || !GetExitCodeProcess(process_, &code)) return DWORD(-1);
+    return code;
+}
+
+bool VelmoraProcess::waitForExit(DWORD timeoutMs) {
+    return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool VelmoraProcess::close(DWORD timeoutMs) {
+    if (!running()) return true;
+    HWND target = hwnd_ ? hwnd_ : findMainWindow();
+    if (!target || !PostMessageW(target, WM_CLOSE, 0, 0)) return fail(L"close: no main window to close");
+    return waitForExit(timeoutMs) || fail(L"close: the program did not end in time");
+}
+
+void VelmoraProcess::killHard() {
+    if (!running()) return;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+}
+
+void VelmoraProcess::closeHandles() {
+    if (process_) CloseHandle(process_);
+    process_ = nullptr;
+    hwnd_ = nullptr;
+}
+
+HWND VelmoraProcess::findMainWindow() const {
+    std::vector<HWND> windows = topLevelWindows(pid_, L"VELMORA");
+    return windows.empty() ? nullptr : windows.front();
+}
+
+bool VelmoraProcess::waitForTitle(const std::wstring& text, DWORD timeoutMs) const {
+    return waitFor([&] { return title() == text; }, timeoutMs);
+}
+
+bool VelmoraProcess::command(WORD id) const { return post(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+bool VelmoraProcess::key(UINT vk) const {
+    UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    LPARAM down = LPARAM(1 | (scan << 16));
+    LPARAM up = LPARAM(1 | (scan << 16) | (1u << 30) | (1u << 31));
+    return post(WM_KEYDOWN, vk, down) && post(WM_KEYUP, vk, up);
+}
+
+bool VelmoraProcess::post(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return hwnd_ && PostMessageW(hwnd_, message, wParam, lParam);
+}
+
+std::vector<HWND> VelmoraProcess::dialogs() const { return topLevelWindows(pid_, L"#32770"); }
+
+HWND VelmoraProcess::findDialog(const std::wstring& caption) const {
+    for (HWND box : dialogs())
+        if (windowText(box) == caption) return box;
+    return nullptr;
+}
+
+HWND VelmoraProcess::waitForDialog(const std::wstring& caption, DWORD timeoutMs) const {
+    HWND box = nullptr;
+    waitFor([&] { return (box = findDialog(caption)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+HWND VelmoraProcess::findMessageBox(const std::wstring& text) const {
+    for (HWND box : dialogs())
+        if (messageBoxText(box) == text) return box;
+    return nullptr;
+}
+
+HWND VelmoraProcess::waitForMessageBox(const std::wstring& text, DWORD timeoutMs) const {
+    HWND box = nullptr;
+    waitFor([&] { return (box = findMessageBox(text)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+std::wstring VelmoraProcess::messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
+
+bool VelmoraProcess::pressButton(HWND box, int id) {
+    HWND button = GetDlgItem(box, id);
+    // Posted, not sent: the box may run a nested loop or belong to a busy thread.
+    return button && PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+bool VelmoraProcess::waitForGone(HWND hwnd, DWORD timeoutMs) {
+    return waitFor([hwnd] { return !IsWindow(hwnd); }, timeoutMs);
+}
+
+}  // namespace e2e
