@@ -63,19 +63,9 @@
 #define CMD_SELECT_PROGRAM_0  90
 #define CMD_SELECT_PROGRAM_9  99
 
-// ---- Dialog 201: interval timer setting
-#define IDC_INTERVAL_HOURS      1001
-#define IDC_INTERVAL_HOURS_SPIN 1002
-#define IDC_INTERVAL_MINUTES    1003
-#define IDC_INTERVAL_SECONDS    1004
-
-// ---- Dialog 208: alarm sound
-#define IDC_ALARM_PLAY   1041
-#define IDC_ALARM_FILE   1042
-#define IDC_ALARM_BROWSE 1043
-#define IDC_ALARM_LOOP   1044
-
-// ---- Dialog 205: background image
-#define IDC_BG_ENABLE 1020
-#define IDC_BG_FILE   1021
-#define IDC_BG_BROWSE 1022
+// Control ids of each group of dialogs, one header per group.
+#include "ids_interval.h"   // 201 interval, 208 alarm sound
+#include "ids_shell.h"      // 200 version, 204 options
+#include "ids_programs.h"   // 209 rename, 210 program editor, 211 step editor
+#include "ids_display.h"    // 205 background image, 206 transparency, 207 aspect ratios
+#include "ids_timers.h"     // 202 time of day, 203 auto-close grace

@@ -1,0 +1,26 @@
+#include "dialogs/dialog_helpers.h"
+
+#include <commctrl.h>
+
+void setUpDown(HWND dialog, int upDownId, int low, int high, int position) {
+  HWND upDown = GetDlgItem(dialog, upDownId);
+  SendMessageW(upDown, UDM_SETRANGE32, (WPARAM)low, (LPARAM)high);
+  SendMessageW(upDown, UDM_SETPOS32, 0, (LPARAM)position);
+}
+
+int upDownPosition(HWND dialog, int upDownId, bool* error) {
+  BOOL failed = FALSE;
+  int value = (int)SendDlgItemMessageW(dialog, upDownId, UDM_GETPOS32, 0, (LPARAM)&failed);
+  if (error) *error = failed != FALSE;
+  return value;
+}
+
+void enableControls(HWND dialog, const int* ids, int count, bool enable) {
+  for (int i = 0; i < count; ++i) EnableWindow(GetDlgItem(dialog, ids[i]), enable ? TRUE : FALSE);
+}
+
+int isChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0; }
+
+void setChecked(HWND dialog, int id, int checked) {
+  CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
