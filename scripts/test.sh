@@ -13,7 +13,15 @@ source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 source "$here/services.sh"
 
 export VELMORA_BUILD_DIR="$BUILD"
-trap stop_services EXIT
+ctest_pid=""
+cleanup() {
+    if [ -n "$ctest_pid" ]; then
+        kill "$ctest_pid" 2>/dev/null || true
+        wait "$ctest_pid" 2>/dev/null || true
+    fi
+    stop_services
+}
+trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
@@ -31,6 +39,13 @@ bash "$here/prepare-wine.sh" "$BUILD"
     wine wineboot
 ) </dev/null >/dev/null 2>&1
 
+# Folders of end-to-end runs that were cut short.
+rm -rf "$BUILD"/wineprefix/drive_c/users/*/Temp/velmora-e2e-*
+
+# ctest runs in the background so that a TERM or INT reaches the traps at once.
+ctest --test-dir "$BUILD" --output-on-failure -j1 --timeout 120 "$@" &
+ctest_pid=$!
 status=0
-ctest --test-dir "$BUILD" --output-on-failure -j1 --timeout 120 "$@" || status=$?
+wait "$ctest_pid" || status=$?
+ctest_pid=""
 exit $status
