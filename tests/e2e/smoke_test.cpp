@@ -85,3 +85,24 @@ TEST(Smoke, WindowPaintsTheReadOutInTextColourOnTheBackground) {
     // The background covers more of the window than the digits do.
     EXPECT_GT(shot.count(Capture::rgb(255, 255, 255)), shot.count(Capture::rgb(0, 0, 0)));
 }
+
+TEST(Smoke, ExitCheckAsksFirstAndOnlyYesEndsTheProgram) {
+    VelmoraProcess app;
+    ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nEXIT_CHECK=1\r\n")) << app.lastError();
+    ASSERT_TRUE(app.start()) << app.lastError();
+
+    ASSERT_TRUE(app.post(WM_CLOSE));
+    HWND box = app.waitForMessageBox(L"終了しますがいいですか？");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(VelmoraProcess::caption(box), L"Velmora");
+    ASSERT_TRUE(VelmoraProcess::pressButton(box, IDNO));
+    EXPECT_TRUE(VelmoraProcess::waitForGone(box));
+    EXPECT_FALSE(app.waitForExit(300));
+
+    ASSERT_TRUE(app.post(WM_CLOSE));
+    box = app.waitForMessageBox(L"終了しますがいいですか？");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(VelmoraProcess::pressButton(box, IDYES));
+    ASSERT_TRUE(app.waitForExit(5000));
+    EXPECT_EQ(app.exitCode(), 0u);
+}

@@ -353,8 +353,12 @@ void VelmoraProcess::closeHandles() {
 }
 
 HWND VelmoraProcess::findMainWindow() const {
-    std::vector<HWND> windows = topLevelWindows(pid_, L"VELMORA");
-    return windows.empty() ? nullptr : windows.front();
+    std::vector<HWND> found = windows(L"VELMORA");
+    return found.empty() ? nullptr : found.front();
+}
+
+std::vector<HWND> VelmoraProcess::windows(const std::wstring& className) const {
+    return topLevelWindows(pid_, className.c_str());
 }
 
 bool VelmoraProcess::waitForTitle(const std::wstring& text, DWORD timeoutMs) const {
@@ -374,7 +378,7 @@ bool VelmoraProcess::post(UINT message, WPARAM wParam, LPARAM lParam) const {
     return hwnd_ && PostMessageW(hwnd_, message, wParam, lParam);
 }
 
-std::vector<HWND> VelmoraProcess::dialogs() const { return topLevelWindows(pid_, L"#32770"); }
+std::vector<HWND> VelmoraProcess::dialogs() const { return windows(L"#32770"); }
 
 HWND VelmoraProcess::findDialog(const std::wstring& caption) const {
     for (HWND box : dialogs())

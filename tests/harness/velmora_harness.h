@@ -113,6 +113,8 @@ public:
     // The main window found by start(); refreshed by findMainWindow().
     HWND window() const { return hwnd_; }
     HWND findMainWindow() const;
+    // Top-level windows of this process with the class name (e.g. "VELMORA_BG").
+    std::vector<HWND> windows(const std::wstring& className) const;
     std::wstring title() const { return windowText(hwnd_); }
     bool waitForTitle(const std::wstring& text, DWORD timeoutMs = 5000) const;
     // WM_COMMAND with the command id, as a menu choice or accelerator sends it.
