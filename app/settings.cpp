@@ -186,7 +186,10 @@ void loadSettings() {
   DWORD size = 260;
   if (!GetUserNameW(userName, &size)) userName[0] = 0;
   swprintf_s(settingsFilePath, 1024, L"%ls%ls Velmora.ini", programDirectory, userName);
+  readSettingsFile();
+}
 
+void readSettingsFile() {
   readTimerState();
   readAutoCloseSettings();
 

@@ -66,6 +66,8 @@ COLORREF colourFromComponents(int r, int g, int b);
 
 // Reads every setting into memory with defaults and clamping; creates the file on first start.
 void loadSettings();
+// The reading part of loadSettings, from the file settingsFilePath names.
+void readSettingsFile();
 // Fills programDirectory from the module path (1 on success, 0 on failure).
 int buildProgramDirectory();
 // TIMER/TYPE, TIMER/LOOP_CNT, PROGRAM_TIMER/STEP with their clamping.

@@ -171,10 +171,10 @@ Layout chooseLayout(bool running, uint32_t remainingMs, bool showSeconds) {
   return Layout::A;
 }
 
-bool useTwoRows(double switchRatio, int outerWidth, int outerHeight) {
+bool useTwoRows(int ratioW, int ratioH, int outerWidth, int outerHeight) {
   // A window of zero height has no meaningful ratio: the test fails and one row is used.
-  if (outerHeight == 0) return false;
-  return switchRatio > (double)outerWidth / (double)outerHeight;
+  if (outerHeight <= 0 || ratioH <= 0) return false;
+  return (long long)ratioW * outerHeight > (long long)outerWidth * ratioH;
 }
 
 bool layoutHasTwoRows(Layout layout) {

@@ -26,8 +26,10 @@ ReadoutFields fieldsFromRemaining(uint32_t remainingMs);
 ReadoutFields fieldsFromInterval(int hours, int minutes, int seconds);
 // Layout for the state: idle always E; otherwise by remaining time and seconds shown.
 Layout chooseLayout(bool running, uint32_t remainingMs, bool showSeconds);
-// Two rows when the switching ratio is greater than the outer window's width / height.
-bool useTwoRows(double switchRatio, int outerWidth, int outerHeight);
+// Two rows when the switching ratio ratioW : ratioH is greater than the outer window's
+// width / height. Compared exactly (cross-multiplied), so a window of exactly the switching
+// shape uses one row whatever the floating-point unit does with the quotients.
+bool useTwoRows(int ratioW, int ratioH, int outerWidth, int outerHeight);
 // Whether the layout has a two-row form, and which ratio decides it (hms for C and D, dhms for E).
 bool layoutHasTwoRows(Layout layout);
 // All pieces of a layout in drawing order, for a client area of W x H.

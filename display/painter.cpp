@@ -91,8 +91,8 @@ Layout frameLayout(const FrameInputs& in) {
 
 bool frameTwoRows(const FrameInputs& in, Layout layout) {
   if (!layoutHasTwoRows(layout)) return false;
-  double ratio = layout == Layout::E ? dhmsRatio : hmsRatio;
-  return useTwoRows(ratio, in.outerWidth, in.outerHeight);
+  if (layout == Layout::E) return useTwoRows(DHMS_ASPECT_W, DHMS_ASPECT_H, in.outerWidth, in.outerHeight);
+  return useTwoRows(HMS_ASPECT_W, HMS_ASPECT_H, in.outerWidth, in.outerHeight);
 }
 
 void renderFrame(HDC dc, int W, int H, const FrameInputs& in) {

@@ -1,0 +1,197 @@
+// Settings read through the real profile functions from real files, with every clamping rule.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "timers/timer_state.h"
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    swprintf_s(path_, MAX_PATH, L"%lsvelmora-settings-%lu-%d.ini", dir, GetCurrentProcessId(), counter_++);
+    DeleteFileW(path_);
+    wcscpy_s(settingsFilePath, path_);
+  }
+  void TearDown() override { DeleteFileW(path_); }
+
+  void write(const std::wstring& text) {
+    HANDLE f = CreateFileW(path_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD n;
+    WriteFile(f, "\xFF\xFE", 2, &n, nullptr);
+    WriteFile(f, text.data(), DWORD(text.size() * 2), &n, nullptr);
+    CloseHandle(f);
+  }
+  std::string bytes() {
+    std::string out;
+    HANDLE f = CreateFileW(path_, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return out;
+    char buf[4096];
+    DWORD n;
+    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
+    CloseHandle(f);
+    return out;
+  }
+  std::wstring readKey(const wchar_t* section, const wchar_t* key) {
+    wchar_t buf[256];
+    GetPrivateProfileStringW(section, key, L"<missing>", buf, 256, path_);
+    return buf;
+  }
+
+  wchar_t path_[MAX_PATH];
+  static inline int counter_ = 0;
+};
+
+TEST_F(SettingsFile, MissingFileGivesEveryDefaultAndCreatesTheFileWithTheTickKey) {
+  readSettingsFile();
+  EXPECT_EQ(IN_TRAY, 0);
+  EXPECT_EQ(ALWAYS_TRAY, 1);
+  EXPECT_EQ(UNTOUCHABLE, 0);
+  EXPECT_EQ(Z_ORDER, 0);
+  EXPECT_EQ(START_SYURYO_CHECK, 1);
+  EXPECT_EQ(WIN_SAVE, 1);
+  EXPECT_EQ(JIKOKU_LOOP, 1);
+  EXPECT_EQ(textColour, RGB(0, 0, 0));
+  EXPECT_EQ(backgroundColour, RGB(255, 255, 255));
+  EXPECT_STREQ(FONT_NAME, L"ＭＳ ゴシック");
+  EXPECT_EQ(FONT_WEIGHT, 400);
+  EXPECT_EQ(ALARM_PLAY, 1);
+  EXPECT_STREQ(ALARM_FILE, L"alarm.wav");
+  EXPECT_STREQ(BG_IMG_FILE, L"bg.bmp");
+  EXPECT_DOUBLE_EQ(hmsRatio, 1.6);
+  EXPECT_DOUBLE_EQ(dhmsRatio, 2.0);
+  EXPECT_EQ(WIN_ALPHA, 255);
+  EXPECT_EQ(SHOW_SEC, 1);
+  EXPECT_EQ(AUTO_CLOSE_SEC, 300);
+  EXPECT_EQ(PROGRAM_TIMER_NO, 0);
+  EXPECT_EQ(intervalHours, 0);
+  std::wstring expectedTick = std::wstring(programDirectory) + L"second.wav";
+  EXPECT_EQ(std::wstring(secondSoundPath), expectedTick);
+  // The only write of a first start: the empty tick key, in a UTF-16 file.
+  EXPECT_EQ(readKey(L"OPTION_SETTING", L"SEC_SOUND_PATH"), L"");
+  EXPECT_EQ(bytes().substr(0, 2), "\xFF\xFE");
+}
+
+TEST_F(SettingsFile, OutOfRangeAndNonNumericValuesAreClamped) {
+  write(L"[OPTION_SETTING]\r\nWIN_ALPHA=300\r\nUNTOUCHABLE=1\r\nALWAYS_TRAY=0\r\nZ_ORDER=5\r\n"
+        L"HMS_ASPECT_H=0\r\nDHMS_ASPECT_W=-4\r\nAUTO_CLOSE_SEC=-1\r\nAUTO_CLOSE_INDEX=3\r\n"
+        L"ALARM_FILE=\r\nBG_IMG_FILE=\r\nTXT_COLOR_R=511\r\nSHOW_SEC=abc\r\nIN_TRAY=7\r\n"
+        L"SEC_SOUND_PATH=C:\\tick.wav\r\n"
+        L"[TIMER_SETTING]\r\nHOUR=5000\r\nMIN=75\r\nSEC=-3\r\n"
+        L"[TIMER]\r\nTYPE=9\r\nLOOP_CNT=-2\r\n"
+        L"[PROGRAM_TIMER]\r\nNO=10\r\nSTEP=-1\r\nLOOP=2\r\n");
+  readSettingsFile();
+  EXPECT_EQ(WIN_ALPHA, 44);
+  EXPECT_EQ(UNTOUCHABLE, 1);
+  EXPECT_EQ(ALWAYS_TRAY, 1);  // forced by click-through everywhere
+  EXPECT_EQ(readKey(L"OPTION_SETTING", L"ALWAYS_TRAY"), L"0");  // the file keeps 0
+  EXPECT_EQ(Z_ORDER, 0);
+  EXPECT_DOUBLE_EQ(hmsRatio, 16.0);
+  EXPECT_EQ(DHMS_ASPECT_W, 1);
+  EXPECT_EQ(AUTO_CLOSE_SEC, 300);
+  EXPECT_EQ(AUTO_CLOSE_INDEX, 0);
+  EXPECT_STREQ(ALARM_FILE, L"alarm.wav");
+  EXPECT_STREQ(BG_IMG_FILE, L"");
+  EXPECT_EQ(TXT_COLOR_R, 255);
+  EXPECT_EQ(SHOW_SEC, 0);  // not a number reads as 0, not as the default
+  EXPECT_EQ(IN_TRAY, 1);
+  EXPECT_STREQ(secondSoundPath, L"C:\\tick.wav");
+  EXPECT_EQ(intervalHours, 1193);
+  EXPECT_EQ(intervalMinutes, 59);
+  EXPECT_EQ(intervalSeconds, 0);
+  EXPECT_EQ(timerKind, 0);
+  EXPECT_EQ(repeatCount, 0);
+  EXPECT_EQ(PROGRAM_TIMER_NO, 0);
+  EXPECT_EQ(programStep, 0);
+  EXPECT_EQ(PROGRAM_TIMER_LOOP, 1);
+}
+
+TEST_F(SettingsFile, ZeroGraceAndNegativeModesKeepTheirRules) {
+  write(L"[OPTION_SETTING]\r\nAUTO_CLOSE_SEC=0\r\nUNTOUCHABLE=-1\r\nFONT_WEIGHT=-7\r\n"
+        L"[ALARM_TIME]\r\nYEAR=70000\r\nMONTH=12\r\n");
+  readSettingsFile();
+  EXPECT_EQ(AUTO_CLOSE_SEC, 0);
+  EXPECT_EQ(UNTOUCHABLE, 0);
+  EXPECT_EQ(FONT_WEIGHT, -7);
+  EXPECT_EQ(targetTime.wYear, (WORD)70000);  // the 16-bit field keeps the low bits
+  EXPECT_EQ(targetTime.wMonth, 12);
+}
+
+TEST_F(SettingsFile, GarbageAndHugeNumbersDoNotBreakTheReader) {
+  write(L"garbage line\r\n[OPTION_SETTING\r\n=\r\n[OPTION_SETTING]\r\nWIN_ALPHA=99999999999999999999\r\n"
+        L"Z_ORDER=  2  \r\nFONT_NAME=" + std::wstring(300, L'x') + L"\r\n");
+  readSettingsFile();
+  EXPECT_GE(WIN_ALPHA, 0);
+  EXPECT_LE(WIN_ALPHA, 255);
+  EXPECT_EQ(wcslen(FONT_NAME), 31u);
+}
+
+TEST_F(SettingsFile, NamesOutsideTheAnsiCodePageRoundTrip) {
+  readSettingsFile();  // creates the file
+  const wchar_t* name = L"Ελληνικά 😀 ünï 朝";
+  PROGRAM_TIMER_NO = 3;
+  wcscpy_s(programTimerNames[3], name);
+  saveProgramTimerName();
+  programTimerNames[3][0] = 0;
+  readSettingsFile();
+  EXPECT_STREQ(programTimerNames[3], name);
+}
+
+TEST_F(SettingsFile, GroupWritesStopAfterAFailedFirstWrite) {
+  // A path in a folder that does not exist cannot be written.
+  wcscpy_s(settingsFilePath, L"Z:\\no\\such\\folder\\x Velmora.ini");
+  IntKeyValue group[] = {{L"A", 1}, {L"B", 2}};
+  EXPECT_FALSE(writeOptionGroup(nullptr, group, 2));
+  wcscpy_s(settingsFilePath, path_);
+  EXPECT_TRUE(writeOptionGroup(nullptr, group, 2));
+  EXPECT_EQ(readKey(L"OPTION_SETTING", L"B"), L"2");
+}
+
+TEST(SettingsClamp, EachRule) {
+  EXPECT_EQ(clampSettingValue(Clamp::Bool, -5, 0, 0, 0), 1);
+  EXPECT_EQ(clampSettingValue(Clamp::Low8, 300, 0, 0, 0), 44);
+  EXPECT_EQ(clampSettingValue(Clamp::Low8, -1, 0, 0, 0), 255);
+  EXPECT_EQ(clampSettingValue(Clamp::RangeOrZero, 3, 0, 0, 2), 0);
+  EXPECT_EQ(clampSettingValue(Clamp::RangeOrZero, 2, 0, 0, 2), 2);
+  EXPECT_EQ(clampSettingValue(Clamp::Cap, -3, 0, 0, 1193), 0);
+  EXPECT_EQ(clampSettingValue(Clamp::Cap, 5000, 0, 0, 1193), 1193);
+  EXPECT_EQ(clampSettingValue(Clamp::AtLeastOne, 0, 0, 0, 0), 1);
+  EXPECT_EQ(clampSettingValue(Clamp::NegToDefault, -1, 300, 0, 0), 300);
+  EXPECT_EQ(clampSettingValue(Clamp::NegToZero, -1, 0, 0, 0), 0);
+}
+
+TEST(StartupArithmetic, CommandLineSeconds) {
+  struct Case {
+    const wchar_t* arg;
+    bool given;
+    int h, m, s;
+  } cases[] = {
+      {L"90", true, 0, 1, 30},         {L"3600abc", true, 1, 0, 0},
+      {L"4300000", true, 1193, 26, 40}, {L"0", false, 0, 0, 0},
+      {L"-5", false, 0, 0, 0},          {L"abc", false, 0, 0, 0},
+      {L"  42", true, 0, 0, 42},        {nullptr, false, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    CommandLineInterval r = intervalFromArgument(c.arg);
+    EXPECT_EQ(r.given, c.given) << (c.arg ? c.arg : L"(none)");
+    if (c.given) {
+      EXPECT_EQ(r.hours, c.h);
+      EXPECT_EQ(r.minutes, c.m);
+      EXPECT_EQ(r.seconds, c.s);
+    }
+  }
+}
+
+TEST(StartupArithmetic, KeyColourMovesOffTheTextColour) {
+  EXPECT_EQ(keyColourAvoiding(RGB(111, 111, 111), RGB(111, 111, 111)), RGB(110, 110, 110));
+  EXPECT_EQ(keyColourAvoiding(RGB(111, 111, 111), RGB(0, 0, 0)), RGB(111, 111, 111));
+  EXPECT_EQ(keyColourAvoiding(RGB(111, 111, 111), 0x01000000 | RGB(111, 111, 111)), RGB(110, 110, 110));
+}
+
+}  // namespace
