@@ -234,6 +234,7 @@ VelmoraProcess::VelmoraProcess() {
             return;
         }
     }
+    folderReady_ = true;
 }
 
 VelmoraProcess::~VelmoraProcess() {
@@ -244,7 +245,7 @@ VelmoraProcess::~VelmoraProcess() {
 }
 
 bool VelmoraProcess::fail(const std::wstring& message) {
-    if (error_.empty()) error_ = message;
+    error_ = message;
     return false;
 }
 
@@ -295,7 +296,7 @@ bool VelmoraProcess::iniHasKey(const std::wstring& section, const std::wstring& 
 }
 
 bool VelmoraProcess::start(const std::wstring& arguments) {
-    if (!error_.empty()) return false;  // the folder was not set up
+    if (!folderReady_) return false;  // lastError() tells why
     if (running()) return fail(L"start: the program is already running");
     closeHandles();
 

@@ -57,7 +57,7 @@ class VelmoraProcess {
 public:
     // Makes %TEMP%\velmora-e2e-<pid>-<n>\ and copies velmora.exe, alarm.wav,
     // second.wav and Readme.txt into it from the test exe's folder. A failure
-    // is kept in lastError() and makes start() fail.
+    // is reported by lastError() and makes every start() fail.
     VelmoraProcess();
     // Kills the program if it still runs, then deletes the folder.
     ~VelmoraProcess();
@@ -107,6 +107,7 @@ public:
     bool close(DWORD timeoutMs = 10000);
     // Ends the process at once, as a crash or power cut would (exit code 1).
     void killHard();
+    // What the most recent failed call of this object ran into.
     const std::wstring& lastError() const { return error_; }
 
     // --- main window ---
@@ -145,6 +146,7 @@ private:
     bool fail(const std::wstring& message);
 
     std::wstring dir_;
+    bool folderReady_ = false;
     std::wstring error_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
