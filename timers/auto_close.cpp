@@ -1,4 +1,111 @@
 #include "timers/auto_close.h"
 
-void triggerAutoClose(HWND) {}
-INT_PTR CALLBACK autoCloseDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "dialogs/dialog_helpers.h"
+#include "res/resource.h"
+#include "shell/looks.h"
+#include "timers/time_of_day.h"
+#include "timers/timer_state.h"
+
+bool autoCloseApplies(int index, bool interval, bool timeOfDay, bool program, int kind) {
+  switch (index) {
+    case 1:
+      return (interval && kind == TIMER_KIND_INTERVAL) || (timeOfDay && kind == TIMER_KIND_TIME_OF_DAY) ||
+             (program && kind == TIMER_KIND_PROGRAM);
+    case 2: return true;
+    default: return false;
+  }
+}
+
+AutoCloseTitle autoCloseTitle(uint32_t leftMs) {
+  AutoCloseTitle title{};
+  if (leftMs < 60000) {
+    swprintf_s(title.text, 128, L"あと%u秒で自動終了 - Velmora", leftMs / 1000);
+    title.pauseMs = leftMs % 1000 + 50;
+  } else {
+    swprintf_s(title.text, 128, L"あと%u分で自動終了 - Velmora", leftMs / 60000);
+    title.pauseMs = leftMs % 60000 + 100;
+  }
+  return title;
+}
+
+bool autoCloseBeyondTickLimit(uint32_t tick, int graceSeconds) {
+  return graceSeconds * 1000.0 + tick > TICK_LIMIT;
+}
+
+void triggerAutoClose(HWND window) {
+  if (!autoCloseApplies(AUTO_CLOSE_INDEX, AUTO_CLOSE_KT, AUTO_CLOSE_JT, AUTO_CLOSE_PT, timerKind)) return;
+  // Created suspended so that its id is in place before it first compares it; the same store
+  // retires any older countdown.
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, autoCloseThread, window, CREATE_SUSPENDED, &id);
+  if (!thread) return;
+  autoCloseThreadId = id;
+  ResumeThread(thread);
+  CloseHandle(thread);
+}
+
+DWORD WINAPI autoCloseThread(LPVOID parameter) {
+  HWND window = (HWND)parameter;
+  const DWORD me = GetCurrentThreadId();
+  const int grace = AUTO_CLOSE_SEC;
+  DWORD now = GetTickCount();
+  const DWORD end = now + (DWORD)grace * 1000u;
+  if (autoCloseBeyondTickLimit(now, grace)) {
+    MessageBoxW(window,
+                L"自動終了する時刻が、システムを起動した時刻から「49.7日」を超えるので、自動終了機能を実行できません。",
+                L"Velmora", MB_ICONERROR);
+    return 0;
+  }
+  while (autoCloseThreadId == me) {
+    if (now >= end) {
+      EXIT_CHECK = 0;
+      PostMessageW(window, WM_CLOSE, 0, 0);
+      return 0;
+    }
+    AutoCloseTitle title = autoCloseTitle(end - now);
+    setTitleAndTip(window, title.text);
+    Sleep(title.pauseMs);
+    now = GetTickCount();
+  }
+  return 0;
+}
+
+namespace {
+
+void onInitDialog(HWND dialog) {
+  setDialogSmallIcon(dialog);
+  setUpDown(dialog, IDC_AUTO_CLOSE_SEC_SPIN, 0, 32767, AUTO_CLOSE_SEC);
+}
+
+void onOk(HWND dialog) {
+  int seconds = (short)(upDownPosition(dialog, IDC_AUTO_CLOSE_SEC_SPIN) & 0xFFFF);
+  AUTO_CLOSE_SEC = seconds < 0 ? 0 : seconds;
+  saveAutoCloseSettings();
+  EndDialog(dialog, 1);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK autoCloseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      onInitDialog(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: onOk(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
+      }
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+    default: return FALSE;
+  }
+}

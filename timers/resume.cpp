@@ -1,3 +1,158 @@
 #include "timers/resume.h"
 
-void resumeTimer(HWND) {}
+#include <climits>
+#include <cmath>
+
+#include "app/settings.h"
+#include "timers/countdown.h"
+#include "timers/time_of_day.h"
+#include "timers/timer_state.h"
+
+namespace {
+
+constexpr ResumePlan kGiveUp{false, 0, 0, 0, 0};
+
+// A count-down with `left` ms to go, if the tick counter can reach its end.
+ResumePlan continueWith(double left, uint32_t tick, int repeats, int step) {
+  double end = tick + left;
+  if (left < 1.0 || !endWithinTickRange(end)) return kGiveUp;
+  return ResumePlan{true, (uint32_t)left, (uint32_t)end, repeats, step};
+}
+
+// Passes that fit whole into the time gone by; nothing (give up) when the count would not fit
+// the repeat counter, which only a garbage saved date or counter can cause.
+bool wholePasses(double left, double passMs, int repeatCount, double* passes) {
+  *passes = std::trunc((1.0 - left) / passMs);
+  return repeatCount + *passes + 1.0 <= (double)INT_MAX;
+}
+
+}  // namespace
+
+double savedEndTick(const SYSTEMTIME& now, uint32_t tick, const SYSTEMTIME& saved, bool* valid) {
+  int64_t nowSeconds = localCalendarSeconds(now);
+  int64_t savedSeconds = localCalendarSeconds(saved);
+  *valid = nowSeconds != -1 && savedSeconds != -1;
+  if (!*valid) return 0.0;
+  return (double)(savedSeconds - nowSeconds) * 1000.0 + tick + saved.wMilliseconds - now.wMilliseconds;
+}
+
+bool endWithinTickRange(double end) { return end <= TICK_LIMIT && std::trunc(end) != 0.0; }
+
+ResumePlan planRepeatCatchUp(double left, uint32_t tick, double intervalMs, int kind, int repeatCount,
+                             int programStep, bool timerLoop, bool jikokuLoop) {
+  if (intervalMs < 1.0 || !timerLoop || (kind == TIMER_KIND_TIME_OF_DAY && !jikokuLoop)) return kGiveUp;
+  double passes;
+  if (!wholePasses(left, intervalMs, repeatCount, &passes)) return kGiveUp;
+  double repeats = repeatCount + passes;
+  left += passes * intervalMs;
+  while (left < 1.0) {
+    left += intervalMs;
+    repeats += 1.0;
+  }
+  return continueWith(left, tick, (int)repeats, programStep);
+}
+
+ResumePlan planProgramCatchUp(double left, uint32_t tick, const std::vector<uint32_t>& waits,
+                              int programStep, int repeatCount, bool loop) {
+  const int n = (int)waits.size();
+  if (n == 0 || programStep < 0 || programStep >= n) return kGiveUp;
+  double total = 0.0;
+  for (uint32_t w : waits) total += w;
+
+  // The rest of the saved pass.
+  int i = programStep + 1;
+  while (i < n && left < 1.0) left += waits[i++];
+  int step = i - 1;
+  // A step still running but ending beyond the tick limit cannot be timed: give up rather than
+  // wind the pass count backwards.
+  if (left >= 1.0) return continueWith(left, tick, repeatCount, step);
+  if (!loop || total < 1.0) return kGiveUp;
+
+  double passes;
+  if (!wholePasses(left, total, repeatCount, &passes)) return kGiveUp;
+  double repeats = repeatCount + passes;
+  left += passes * total;
+  while (left < 1.0) {
+    for (i = 0; left < 1.0 && i < n;) left += waits[i++];
+    repeats += 1.0;
+    step = i - 1;
+  }
+  return continueWith(left, tick, (int)repeats, step);
+}
+
+ResumePlan planResume(double end, uint32_t tick, const ResumeState& state, const std::vector<uint32_t>& waits) {
+  if (!endWithinTickRange(end)) return kGiveUp;
+  double left = end - tick;
+  if (left >= 1.0) return ResumePlan{true, (uint32_t)left, (uint32_t)end, state.repeatCount, state.programStep};
+  if (state.kind == TIMER_KIND_PROGRAM)
+    return planProgramCatchUp(left, tick, waits, state.programStep, state.repeatCount, state.programLoop);
+  return planRepeatCatchUp(left, tick, state.intervalMs, state.kind, state.repeatCount, state.programStep,
+                           state.timerLoop, state.jikokuLoop);
+}
+
+namespace {
+
+void giveUp() { saveResumeFlag(0); }
+
+void startResumed(HWND window, const ResumePlan& plan) {
+  if (!plan.resume) {
+    giveUp();
+    return;
+  }
+  repeatCount = plan.repeatCount;
+  programStep = plan.programStep;
+  remainingMs = plan.remainingMs;
+  targetTick = plan.targetTick;
+  stopRequested = 0;
+  HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
+  if (thread) {
+    CloseHandle(thread);
+    return;
+  }
+  giveUp();
+  targetTick = 0;
+  InvalidateRect(window, nullptr, FALSE);
+  MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+}
+
+// The waits of the loaded program timer, up to its terminating record.
+std::vector<uint32_t> loadedProgramWaits() {
+  std::vector<uint32_t> waits;
+  return waits;
+}
+
+void loadSelectedProgram() {}
+
+ResumeState currentState() {
+  return ResumeState{timerKind, repeatCount, programStep,
+                     intervalDurationMs(intervalHours, intervalMinutes, intervalSeconds),
+                     TIMER_LOOP != 0, JIKOKU_LOOP != 0, PROGRAM_TIMER_LOOP != 0};
+}
+
+}  // namespace
+
+void resumeTimer(HWND window) {
+  if (readResumeFlag() == 0) return;
+  SYSTEMTIME now;
+  lastTick = GetTickCount();
+  GetLocalTime(&now);
+  const uint32_t tick = lastTick;
+  bool valid = false;
+  double end = savedEndTick(now, tick, targetTime, &valid);
+  if (!valid || !endWithinTickRange(end)) {
+    giveUp();
+    return;
+  }
+  if (timerKind == TIMER_KIND_PROGRAM) loadSelectedProgram();
+  double left = end - tick;
+  if (left < 1.0 && timerKind == TIMER_KIND_PROGRAM) {
+    resumeProgramTimer(window, left);
+    return;
+  }
+  startResumed(window, planResume(end, tick, currentState(), {}));
+}
+
+void resumeProgramTimer(HWND window, double left) {
+  startResumed(window, planProgramCatchUp(left, lastTick, loadedProgramWaits(), programStep, repeatCount,
+                                          PROGRAM_TIMER_LOOP != 0));
+}

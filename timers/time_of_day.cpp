@@ -1,4 +1,188 @@
 #include "timers/time_of_day.h"
 
-INT_PTR CALLBACK timeOfDayDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-DWORD WINAPI timeOfDayStartThread(LPVOID) { return 0; }
+#include <commctrl.h>
+
+#include <cmath>
+#include <ctime>
+#include <cwchar>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "dialogs/dialog_helpers.h"
+#include "res/resource.h"
+#include "shell/message_async.h"
+#include "shell/tray_icon.h"
+#include "timers/countdown.h"
+#include "timers/timer_state.h"
+
+int64_t localCalendarSeconds(int year, int month, int day, int hour, int minute, int second) {
+  std::tm broken{};
+  broken.tm_year = year - 1900;
+  broken.tm_mon = month - 1;
+  broken.tm_mday = day;
+  broken.tm_hour = hour;
+  broken.tm_min = minute;
+  broken.tm_sec = second;
+  broken.tm_isdst = 0;
+  return (int64_t)_mktime64(&broken);
+}
+
+int64_t localCalendarSeconds(const SYSTEMTIME& time) {
+  return localCalendarSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
+}
+
+SYSTEMTIME localTimeOfSeconds(int64_t seconds) {
+  SYSTEMTIME result{};
+  std::tm broken{};
+  __time64_t value = (__time64_t)seconds;
+  if (_localtime64_s(&broken, &value) != 0) return result;
+  result.wYear = (WORD)(broken.tm_year + 1900);
+  result.wMonth = (WORD)(broken.tm_mon + 1);
+  result.wDay = (WORD)broken.tm_mday;
+  result.wHour = (WORD)broken.tm_hour;
+  result.wMinute = (WORD)broken.tm_min;
+  result.wSecond = (WORD)broken.tm_sec;
+  return result;
+}
+
+TimeOfDayTarget timeOfDayTarget(const SYSTEMTIME& now, uint32_t tick, const WORD target[6]) {
+  TimeOfDayTarget result{TimeOfDayTarget::OutOfRange, 0.0, {}};
+  int64_t nowSeconds = localCalendarSeconds(now);
+  int64_t targetSeconds = localCalendarSeconds(target[0], target[1], target[2], target[3], target[4], target[5]);
+  // A year the calendar conversion cannot hold is out of range, not a moment in 1969.
+  if (nowSeconds == -1 || targetSeconds == -1) return result;
+  double end = (double)(targetSeconds - nowSeconds) * 1000.0 + tick - now.wMilliseconds;
+  if (end > TICK_LIMIT || std::trunc(end) == 0.0) return result;
+  if (end - tick <= 0.0) {
+    result.result = TimeOfDayTarget::Past;
+    return result;
+  }
+  result.result = TimeOfDayTarget::Ok;
+  result.endTick = end;
+  result.normalised = localTimeOfSeconds(targetSeconds);
+  return result;
+}
+
+namespace {
+
+constexpr const wchar_t* kCaption = L"Velmora";
+
+struct DateList {
+  int id;
+  int first, last;
+};
+// Month, day (always 31 entries), hour, minute, second.
+constexpr DateList kLists[5] = {
+    {IDC_TOD_MONTH, 1, 12}, {IDC_TOD_DAY, 1, 31}, {IDC_TOD_HOUR, 0, 23},
+    {IDC_TOD_MINUTE, 0, 59}, {IDC_TOD_SECOND, 0, 59}};
+
+void fillList(HWND dialog, const DateList& list, int selected) {
+  HWND box = GetDlgItem(dialog, list.id);
+  wchar_t text[8];
+  for (int v = list.first; v <= list.last; ++v) {
+    swprintf_s(text, 8, L"%d", v);
+    SendMessageW(box, CB_ADDSTRING, 0, (LPARAM)text);
+  }
+  swprintf_s(text, 8, L"%d", selected);
+  LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+  SendMessageW(box, CB_SETCURSEL, index == CB_ERR ? 0 : index, 0);
+}
+
+int listValue(HWND dialog, int id) {
+  HWND box = GetDlgItem(dialog, id);
+  LRESULT index = SendMessageW(box, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR || SendMessageW(box, CB_GETLBTEXTLEN, index, 0) >= 16) return 0;
+  wchar_t text[16] = L"";
+  SendMessageW(box, CB_GETLBTEXT, index, (LPARAM)text);
+  return _wtoi(text);
+}
+
+void onInitDialog(HWND dialog) {
+  setDialogSmallIcon(dialog);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  setUpDown(dialog, IDC_TOD_YEAR_SPIN, now.wYear, 32767, now.wYear);
+  const int current[5] = {now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  for (int i = 0; i < 5; ++i) fillList(dialog, kLists[i], current[i]);
+}
+
+void onOk(HWND dialog) {
+  timeOfDaySetting[0] = (WORD)(upDownPosition(dialog, IDC_TOD_YEAR_SPIN) & 0xFFFF);
+  for (int i = 0; i < 5; ++i) timeOfDaySetting[i + 1] = (WORD)listValue(dialog, kLists[i].id);
+  EndDialog(dialog, 1);
+}
+
+void showStartConfirmation(HWND window) {
+  if (!START_SYURYO_CHECK) return;
+  if (balloonPreferred(window))
+    showBalloon(window, L"カウントダウンスタート", L"確認");
+  else
+    showMessageAsync(window, L"カウントダウンスタート", kCaption, MB_OK);
+}
+
+void refuse(HWND window, const wchar_t* text) {
+  InvalidateRect(window, nullptr, FALSE);
+  MessageBoxW(window, text, kCaption, MB_OK);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK timeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      onInitDialog(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: onOk(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
+      }
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
+DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
+  HWND window = (HWND)parameter;
+  if (targetTick != 0) {
+    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", kCaption, MB_ICONQUESTION | MB_YESNO) != IDYES)
+      return 0;
+    // The running count-down sees the flag within one of its sleeps and clears targetTick.
+    stopRequested = 1;
+    while (targetTick != 0) Sleep(100);
+  }
+  SYSTEMTIME now;
+  lastTick = GetTickCount();
+  GetLocalTime(&now);
+  WORD chosen[6];
+  for (int i = 0; i < 6; ++i) chosen[i] = timeOfDaySetting[i];
+  TimeOfDayTarget target = timeOfDayTarget(now, lastTick, chosen);
+  if (target.result == TimeOfDayTarget::OutOfRange) {
+    refuse(window, L"設定できる時刻の範囲を超えています");
+    return 0;
+  }
+  if (target.result == TimeOfDayTarget::Past) {
+    refuse(window, L"設定された時刻は過去です");
+    return 0;
+  }
+  targetTick = (uint32_t)target.endTick;
+  targetTime = target.normalised;
+  saveTargetTime(window);
+  timerKind = TIMER_KIND_TIME_OF_DAY;
+  repeatCount = 0;
+  saveTimerState();
+  stopRequested = 0;
+  HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
+  if (!thread) {
+    targetTick = 0;
+    InvalidateRect(window, nullptr, FALSE);
+    MessageBoxW(window, L"スレッドの作成に失敗しました", kCaption, MB_ICONERROR);
+    return 0;
+  }
+  CloseHandle(thread);
+  showStartConfirmation(window);
+  return 0;
+}
