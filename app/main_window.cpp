@@ -297,12 +297,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       onDoubleClick(&middleClickRecord);
       toggleShowSeconds(window);
       return 0;
-    case MM_MCINOTIFY:
-      if (alarmLoopFlag && wParam == MCI_NOTIFY_SUCCESSFUL) {
-        mciSendStringW(L"seek all to start", nullptr, 0, nullptr);
-        mciSendStringW(L"play all notify", nullptr, 0, window);
-      }
-      return 0;
+    case MM_MCINOTIFY: onAlarmNotify(window, wParam); return 0;
     case WM_TRAY_CALLBACK: onTrayCallback(window, wParam, lParam); return 0;
     case WM_PLAY_SOUND: onPlaySoundRequest(window, wParam, lParam); return 0;
     case WM_STOP_SOUND: stopAlarm(); return 0;

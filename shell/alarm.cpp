@@ -1,10 +1,149 @@
 #include "shell/alarm.h"
 
+#include <commdlg.h>
 #include <mmsystem.h>
 
-void onPlaySoundRequest(HWND, WPARAM, LPARAM) {}
-BOOL loadAlarm(HWND, const wchar_t*) { return FALSE; }
-bool isAlarmPlaying() { return false; }
-void stopAlarm() { mciSendStringW(L"stop all", nullptr, 0, nullptr); }
-void playSecondTick() {}
-INT_PTR CALLBACK alarmSoundDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+#include <cwchar>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "dialogs/dialog_helpers.h"
+#include "res/resource.h"
+#include "shell/message_async.h"
+
+int alarmFilterIndex = -1;
+
+namespace {
+
+const wchar_t kLoadErrorCaption[] = L"アラームファイルの読み込みエラー - Velmora";
+
+void mci(const wchar_t* command, HWND callback = nullptr) { mciSendStringW(command, nullptr, 0, callback); }
+
+const int kAlarmFileControls[] = {IDC_ALARM_FILE, IDC_ALARM_LOOP, IDC_ALARM_BROWSE};
+
+void onAlarmDialogInit(HWND dialog) {
+  setDialogSmallIcon(dialog);
+  setChecked(dialog, IDC_ALARM_PLAY, ALARM_PLAY);
+  SendDlgItemMessageW(dialog, IDC_ALARM_FILE, EM_LIMITTEXT, 519, 0);
+  SetDlgItemTextW(dialog, IDC_ALARM_FILE, ALARM_FILE);
+  setChecked(dialog, IDC_ALARM_LOOP, ALARM_LOOP);
+  enableControls(dialog, kAlarmFileControls, ALARM_PLAY != 0);
+}
+
+void browseAlarmFile(HWND dialog) {
+  wchar_t file[520] = L"";
+  GetDlgItemTextW(dialog, IDC_ALARM_FILE, file, 520);
+  if (alarmFilterIndex < 0) alarmFilterIndex = filterIndexForPath(file);
+
+  OPENFILENAMEW chooser{};
+  static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEW) == 88, "the classic structure");
+  chooser.lStructSize = sizeof chooser;
+  chooser.hwndOwner = dialog;
+  chooser.lpstrFilter = soundFileFilter();
+  chooser.nFilterIndex = (DWORD)alarmFilterIndex;
+  chooser.lpstrFile = file;
+  chooser.nMaxFile = 520;
+  chooser.lpstrTitle = L"アラーム音ファイル指定";
+  chooser.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&chooser)) return;
+  alarmFilterIndex = (int)chooser.nFilterIndex;
+  SetDlgItemTextW(dialog, IDC_ALARM_FILE, file);
+}
+
+void onAlarmDialogOk(HWND dialog) {
+  ALARM_PLAY = isChecked(dialog, IDC_ALARM_PLAY);
+  ALARM_LOOP = isChecked(dialog, IDC_ALARM_LOOP);
+  wchar_t file[520] = L"";
+  GetDlgItemTextW(dialog, IDC_ALARM_FILE, file, 520);
+  wcscpy_s(ALARM_FILE, file[0] ? file : L"alarm.wav");
+  EndDialog(dialog, 1);
+}
+
+}  // namespace
+
+bool buildAlarmOpenCommand(const wchar_t* path, wchar_t* command, size_t size) {
+  if (!path || wcschr(path, L'"')) return false;
+  int written = _snwprintf(command, size, L"open \"%ls\" alias alarm", path);
+  if (written < 0 || (size_t)written >= size) {
+    if (size) command[0] = L'\0';
+    return false;
+  }
+  return true;
+}
+
+int filterIndexForPath(const wchar_t* path) {
+  const wchar_t* start = path;
+  const wchar_t* tail = path + wcslen(path);
+  while (tail > start && *tail != L'.') tail = CharPrevW(start, tail);
+  static const wchar_t* const extensions[] = {L".wav", L".mp3", L".wma", L".mid"};
+  for (int i = 0; i < 4; ++i)
+    if (lstrcmpiW(tail, extensions[i]) == 0) return i + 1;
+  return 5;
+}
+
+const wchar_t* soundFileFilter() {
+  return L"Wave サウンド (*.wav)\0*.wav\0"
+         L"MP3 形式サウンド (*.mp3)\0*.mp3\0"
+         L"Windows Media オーディオ ファイル (*.wma)\0*.wma\0"
+         L"MIDI シーケンス (*.mid)\0*.mid\0"
+         L"全て (*.*)\0*.*\0";
+}
+
+void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag) {
+  alarmLoopFlag = (int)loopFlag;
+  loadAlarm(window, reinterpret_cast<const wchar_t*>(pathPointer));
+  // After a failed open nothing is open, so this does nothing.
+  mci(L"play all notify", window);
+}
+
+void onAlarmNotify(HWND window, WPARAM code) {
+  if (!alarmLoopFlag || code != MCI_NOTIFY_SUCCESSFUL) return;
+  mci(L"seek all to start");
+  mci(L"play all notify", window);
+}
+
+BOOL loadAlarm(HWND owner, const wchar_t* path) {
+  mci(L"stop all");
+  mci(L"close all");
+  wchar_t buffer[1024];
+  MCIERROR error;
+  if (buildAlarmOpenCommand(path, buffer, 1024))
+    error = mciSendStringW(buffer, nullptr, 0, nullptr);
+  else
+    error = MCIERR_FILE_NOT_FOUND;  // no file of that name can exist
+  if (error) {
+    if (!mciGetErrorStringW(error, buffer, 1024)) buffer[0] = L'\0';
+    showMessageAsync(owner, buffer, kLoadErrorCaption, MB_ICONERROR);
+    return FALSE;
+  }
+  mci(L"seek all to start");
+  return TRUE;
+}
+
+bool isAlarmPlaying() {
+  wchar_t mode[1024] = L"";
+  if (mciSendStringW(L"status alarm mode", mode, 1024, nullptr) != 0) return false;
+  return lstrcmpW(mode, L"playing") == 0;
+}
+
+void stopAlarm() { mci(L"stop all"); }
+
+void playSecondTick() { PlaySoundW(secondSoundPath, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }
+
+INT_PTR CALLBACK alarmSoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: onAlarmDialogInit(dialog); return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_ALARM_PLAY:
+          enableControls(dialog, kAlarmFileControls, isChecked(dialog, IDC_ALARM_PLAY) != 0);
+          return TRUE;
+        case IDC_ALARM_BROWSE: browseAlarmFile(dialog); return TRUE;
+        case IDOK: onAlarmDialogOk(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
+      }
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+  }
+}

@@ -1,11 +1,31 @@
 // The alarm through the media control interface, the tick sound and the alarm dialog (208).
 #pragma once
 #include <windows.h>
+#include <cstddef>
+
+// Filter of the alarm file chooser last used; -1 until the first browse.
+extern int alarmFilterIndex;
 
 // WM_APP+1 on the window thread: open the path as "alarm" and play it with notification.
 void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag);
+// MM_MCINOTIFY on the window thread: replays from the start while the loop flag is set.
+void onAlarmNotify(HWND window, WPARAM code);
+// Stops and closes every sound, then opens the path as "alarm"; on failure shows MCI's error
+// text in one asynchronous box. TRUE when the file was opened.
 BOOL loadAlarm(HWND owner, const wchar_t* path);
+// "status alarm mode" answers "playing".
 bool isAlarmPlaying();
+// "stop all": the device stays open.
 void stopAlarm();
+// The tick of every second (asynchronous, silent when the file is missing).
 void playSecondTick();
 INT_PTR CALLBACK alarmSoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The open command for a path. False when the path cannot be put inside the quotes safely:
+// it contains a double quote (which would end the name and let the rest of the path be read
+// as MCI command words) or the command would not fit into `size` characters.
+bool buildAlarmOpenCommand(const wchar_t* path, wchar_t* command, size_t size);
+// The chooser filter (1 .wav, 2 .mp3, 3 .wma, 4 .mid, 5 anything else) for a path's extension.
+int filterIndexForPath(const wchar_t* path);
+// The chooser's filter list: description and pattern pairs, ended by an empty string.
+const wchar_t* soundFileFilter();

@@ -1,3 +1,56 @@
 #include "shell/message_async.h"
 
-void showMessageAsync(HWND, const wchar_t*, const wchar_t*, UINT) {}
+#include <cwchar>
+
+namespace {
+
+// The block handed to the message thread; it and both copies belong to that thread.
+struct AsyncMessage {
+  HWND owner;
+  wchar_t* text;
+  wchar_t* caption;
+  UINT type;
+};
+
+wchar_t* heapCopy(const wchar_t* text) {
+  if (!text) text = L"";
+  size_t units = wcslen(text) + 1;
+  auto* copy = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, units * sizeof(wchar_t)));
+  if (copy) wmemcpy(copy, text, units);
+  return copy;
+}
+
+void freeMessage(AsyncMessage* message) {
+  HANDLE heap = GetProcessHeap();
+  if (message->text) HeapFree(heap, 0, message->text);
+  if (message->caption) HeapFree(heap, 0, message->caption);
+  HeapFree(heap, 0, message);
+}
+
+DWORD WINAPI messageThread(LPVOID parameter) {
+  auto* message = static_cast<AsyncMessage*>(parameter);
+  MessageBoxW(message->owner, message->text, message->caption, message->type);
+  freeMessage(message);
+  return 0;
+}
+
+}  // namespace
+
+void showMessageAsync(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+  auto* message = static_cast<AsyncMessage*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(AsyncMessage)));
+  if (!message) return;
+  message->owner = owner;
+  message->text = heapCopy(text);
+  message->caption = heapCopy(caption);
+  message->type = type;
+  if (!message->text || !message->caption) {
+    freeMessage(message);
+    return;
+  }
+  HANDLE thread = CreateThread(nullptr, 0, messageThread, message, 0, nullptr);
+  if (!thread) {
+    freeMessage(message);  // nothing is shown and nothing reported
+    return;
+  }
+  CloseHandle(thread);
+}

@@ -1,11 +1,250 @@
 #include "timers/countdown.h"
 
+#include <commctrl.h>
+
+#include <atomic>
+#include <ctime>
+#include <cwchar>
+
 #include "app/click_timing.h"
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "res/resource.h"
+#include "shell/alarm.h"
+#include "shell/looks.h"
+#include "shell/message_async.h"
+#include "shell/tray_icon.h"
+#include "timers/time_up.h"
 #include "timers/timer_state.h"
 
-DWORD WINAPI intervalStartThread(LPVOID) { return 0; }
-DWORD WINAPI countdownThread(LPVOID) { return 0; }
-DWORD WINAPI stopConfirmThread(LPVOID) { return 0; }
-void startStopToggleFromWindow(HWND) {}
-void startStopToggleFromClick(ClickTimingRecord*) {}
-INT_PTR CALLBACK intervalDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+namespace {
+
+constexpr double kTickLimit = 4294967295.0;
+
+// 1 while a count-down loop runs. Cleared just before targetTick, so a stopper that sees
+// targetTick at 0 may start the next loop at once.
+std::atomic<int> countdownLoopActive{0};
+
+void repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+void confirm(HWND window, const wchar_t* text, bool async) {
+  if (balloonPreferred(window))
+    showBalloon(window, text, L"確認");
+  else if (async)
+    showMessageAsync(window, text, L"Velmora", MB_OK);
+  else
+    MessageBoxW(window, text, L"Velmora", MB_OK);
+}
+
+bool startThread(HWND window, LPTHREAD_START_ROUTINE routine) {
+  HANDLE thread = CreateThread(nullptr, 0, routine, window, 0, nullptr);
+  if (!thread) return false;
+  CloseHandle(thread);
+  return true;
+}
+
+void reportThreadFailure(HWND window) {
+  MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+}
+
+void startOrStop(HWND window, bool startOnThisThread) {
+  if (targetTick == 0) {
+    repeatCount = 0;
+    if (startOnThisThread)
+      intervalStartThread(window);
+    else if (!startThread(window, intervalStartThread))
+      reportThreadFailure(window);
+  } else if (!startThread(window, stopConfirmThread)) {
+    reportThreadFailure(window);
+  }
+}
+
+// ---- dialog 201
+
+void onIntervalDialogInit(HWND dialog) {
+  setDialogSmallIcon(dialog);
+  HWND upDown = GetDlgItem(dialog, IDC_INTERVAL_HOURS_SPIN);
+  SendMessageW(upDown, UDM_SETRANGE32, 0, 1193);
+  SendMessageW(upDown, UDM_SETPOS32, 0, 0);
+  const int lists[2] = {IDC_INTERVAL_MINUTES, IDC_INTERVAL_SECONDS};
+  for (int id : lists) {
+    HWND list = GetDlgItem(dialog, id);
+    for (int i = 0; i < 60; ++i) {
+      wchar_t text[4];
+      swprintf_s(text, 4, L"%d", i);
+      SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    SendMessageW(list, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)L"0");
+  }
+}
+
+int selectedListNumber(HWND dialog, int id) {
+  HWND list = GetDlgItem(dialog, id);
+  LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  wchar_t text[16] = L"";
+  if (index != CB_ERR && SendMessageW(list, CB_GETLBTEXTLEN, index, 0) < 16)
+    SendMessageW(list, CB_GETLBTEXT, index, (LPARAM)text);
+  int value = _wtoi(text);
+  return value < 0 ? 0 : value > 59 ? 59 : value;
+}
+
+void onIntervalDialogOk(HWND dialog) {
+  DWORD answer = (DWORD)SendDlgItemMessageW(dialog, IDC_INTERVAL_HOURS_SPIN, UDM_GETPOS, 0, 0);
+  intervalHours = clampDialogHours(answer);
+  intervalMinutes = selectedListNumber(dialog, IDC_INTERVAL_MINUTES);
+  intervalSeconds = selectedListNumber(dialog, IDC_INTERVAL_SECONDS);
+  EndDialog(dialog, 1);
+}
+
+}  // namespace
+
+bool claimTargetTick(uint32_t target) {
+  uint32_t idle = 0;
+  return targetTick.compare_exchange_strong(idle, target);
+}
+
+CountdownSleep countdownSleep(uint32_t remaining) {
+  if (remaining / 1000 == 0) return {remaining, true};
+  return {remaining % 1000 + 50, false};
+}
+
+bool countdownRepaint(uint32_t remaining, bool showSeconds, int& lastMinute) {
+  int minute = (int)(remaining / 60000);
+  if (minute == 0 || showSeconds) return true;
+  if (minute == lastMinute) return false;
+  lastMinute = minute;
+  return true;
+}
+
+bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow) {
+  return target <= now || now < previousNow;
+}
+
+bool endFitsTickCounter(uint32_t now, double durationMs) { return (double)now + durationMs <= kTickLimit; }
+
+bool calendarEnd(const SYSTEMTIME& start, long long seconds, SYSTEMTIME& end) {
+  tm broken{};
+  broken.tm_year = start.wYear - 1900;
+  broken.tm_mon = start.wMonth - 1;
+  broken.tm_mday = start.wDay;
+  broken.tm_hour = start.wHour;
+  broken.tm_min = start.wMinute;
+  broken.tm_sec = start.wSecond;
+  broken.tm_isdst = 0;
+  __time64_t calendar = _mktime64(&broken);
+  if (calendar == -1) return false;
+  calendar += seconds;
+  tm local{};
+  if (_localtime64_s(&local, &calendar) != 0) return false;
+  end = start;
+  end.wYear = (WORD)(local.tm_year + 1900);
+  end.wMonth = (WORD)(local.tm_mon + 1);
+  end.wDay = (WORD)local.tm_mday;
+  end.wHour = (WORD)local.tm_hour;
+  end.wMinute = (WORD)local.tm_min;
+  end.wSecond = (WORD)local.tm_sec;
+  return true;
+}
+
+int clampDialogHours(DWORD answer) { return answer > 1193 ? 1193 : (int)answer; }
+
+DWORD WINAPI intervalStartThread(LPVOID parameter) {
+  HWND window = static_cast<HWND>(parameter);
+  const int hours = intervalHours, minutes = intervalMinutes, seconds = intervalSeconds;
+  const double duration = intervalDurationMs(hours, minutes, seconds);
+  if (duration == 0) {
+    repaint(window);
+    return 0;
+  }
+  const uint32_t now = GetTickCount();
+  lastTick = now;
+  SYSTEMTIME start;
+  GetLocalTime(&start);
+  if (!endFitsTickCounter(now, duration)) {
+    repaint(window);
+    MessageBoxW(window, L"設定できる時間の範囲を超えています", L"Velmora", MB_OK);
+    return 0;
+  }
+  if (!claimTargetTick(now + (uint32_t)duration)) return 0;  // another start won the race
+
+  SYSTEMTIME end = start;
+  calendarEnd(start, hours * 3600LL + minutes * 60LL + seconds, end);
+  targetTime = end;
+  saveTargetTime(window);
+  timerKind = TIMER_KIND_INTERVAL;
+  saveTimerState();
+
+  stopRequested = 0;
+  if (!startThread(window, countdownThread)) {
+    targetTick = 0;
+    repaint(window);
+    reportThreadFailure(window);
+    return 0;
+  }
+  if (repeatCount == 0 && START_SYURYO_CHECK) confirm(window, L"カウントダウンスタート", true);
+  return 0;
+}
+
+DWORD WINAPI countdownThread(LPVOID parameter) {
+  HWND window = static_cast<HWND>(parameter);
+  // A second loop would fight the first over targetTick; the running one keeps it.
+  if (countdownLoopActive.exchange(1)) return 0;
+
+  wchar_t caption[128] = L"Velmora";
+  showRunningLook(window);
+  saveResumeFlag(1);
+  int lastMinute = -1;
+  uint32_t previousNow = GetTickCount();
+  while (!stopRequested) {
+    const uint32_t now = GetTickCount();
+    lastTick = now;
+    const uint32_t target = targetTick;
+    if (countdownEnded(target, now, previousNow)) break;
+    previousNow = now;
+    const uint32_t remaining = target - now;
+    remainingMs = remaining;
+    if (countdownRepaint(remaining, SHOW_SEC != 0, lastMinute)) repaint(window);
+    const CountdownSleep next = countdownSleep(remaining);
+    Sleep(next.ms);
+    if (next.final) break;
+    if (SECOND_SOUND) playSecondTick();
+  }
+
+  saveResumeFlag(0);
+  showIdleLook(window);
+  remainingMs = 0;
+  countdownLoopActive = 0;
+  targetTick = 0;
+  if (stopRequested) return 0;
+  handleTimeUp(window, caption);
+  return 0;
+}
+
+DWORD WINAPI stopConfirmThread(LPVOID parameter) {
+  HWND window = static_cast<HWND>(parameter);
+  if (targetTick == 0) return 0;
+  if (MessageBoxW(window, L"タイマーを終了しますか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return 0;
+  stopRequested = 1;
+  while (targetTick != 0) Sleep(100);
+  if (START_SYURYO_CHECK) confirm(window, L"タイマーを終了しました", false);
+  repaint(window);
+  return 0;
+}
+
+void startStopToggleFromWindow(HWND window) { startOrStop(window, false); }
+
+void startStopToggleFromClick(ClickTimingRecord* record) { startOrStop(record->window, true); }
+
+INT_PTR CALLBACK intervalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: onIntervalDialogInit(dialog); return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: onIntervalDialogOk(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
+      }
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+  }
+}

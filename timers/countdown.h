@@ -6,11 +6,45 @@
 
 struct ClickTimingRecord;
 
+// Starts the interval timer from intervalHours/Minutes/Seconds; callers make sure no timer runs.
 DWORD WINAPI intervalStartThread(LPVOID window);
+// Times the count-down whose targetTick, timerKind and targetTime the creator has set (after
+// clearing stopRequested); ends with the time-up handling unless it was stopped.
 DWORD WINAPI countdownThread(LPVOID window);
+// Asks "タイマーを終了しますか？" and stops the running timer of any kind.
 DWORD WINAPI stopConfirmThread(LPVOID window);
 // Command 1 / F5: start the interval timer when idle, otherwise ask to stop.
 void startStopToggleFromWindow(HWND window);
 // The same toggle as a single-click action (runs on the click-timing thread).
 void startStopToggleFromClick(ClickTimingRecord* record);
 INT_PTR CALLBACK intervalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Sets targetTick from 0 to target in one step. False when a timer already runs (another start
+// got there first): the caller then starts nothing. Every start routine claims this way, so
+// two starts racing each other never make two count-down loops.
+bool claimTargetTick(uint32_t target);
+
+// --- the arithmetic of the loop and of the interval start ---
+
+// The next sleep of the loop for the time left at a wake-up: 50 ms past the next whole second,
+// or, under one second left, the rest of the time as the final sleep (no tick follows it).
+struct CountdownSleep {
+  DWORD ms;
+  bool final;
+};
+CountdownSleep countdownSleep(uint32_t remainingMs);
+// Whether this wake-up repaints: always with seconds shown or in the last minute, otherwise
+// when the minute changed (lastMinute is updated then).
+bool countdownRepaint(uint32_t remainingMs, bool showSeconds, int& lastMinute);
+// Time is up at `now`: the end tick is reached, or the tick counter wrapped since the previous
+// reading (every end lies before the wrap, so a wrap means the end has passed).
+bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow);
+// The end tick now + duration stays within the 32-bit tick counter (4,294,967,295).
+bool endFitsTickCounter(uint32_t now, double durationMs);
+// Calendar end: start (local time, daylight-saving flag 0) plus seconds, through the 64-bit
+// mktime and localtime_s. Day of week and milliseconds keep the start's values. False (end
+// untouched) when the calendar conversion fails.
+bool calendarEnd(const SYSTEMTIME& start, long long seconds, SYSTEMTIME& end);
+// Hours as dialog 201 takes them from the up-down's answer: above 1193, or an error reported
+// in the high half, gives 1193.
+int clampDialogHours(DWORD upDownAnswer);

@@ -1,0 +1,55 @@
+#include "timers/time_up.h"
+
+#include <cwchar>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "shell/message_async.h"
+#include "shell/tray_icon.h"
+#include "timers/auto_close.h"
+#include "timers/countdown.h"
+#include "timers/program_runner.h"
+#include "timers/timer_state.h"
+
+void formatTimeUpCaption(int repeats, wchar_t* caption, size_t size) {
+  if (repeats != 0) swprintf_s(caption, size, L"繰り返し %d 回目 - Velmora", repeats + 1);
+}
+
+bool repeatFollows(int timerLoop, int kind, int timeOfDayLoop) {
+  return timerLoop && (kind != TIMER_KIND_TIME_OF_DAY || timeOfDayLoop);
+}
+
+void handleTimeUp(HWND window, wchar_t* caption) {
+  if (timerKind == TIMER_KIND_PROGRAM) {
+    HANDLE thread = CreateThread(nullptr, 0, programStepEndThread, window, 0, nullptr);
+    if (thread)
+      CloseHandle(thread);
+    else
+      MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+    return;
+  }
+  // Posted, never sent: the window thread opens the file, this thread does not wait.
+  if (ALARM_PLAY) PostMessageW(window, WM_PLAY_SOUND, (WPARAM)ALARM_FILE, ALARM_LOOP);
+  formatTimeUpCaption(repeatCount, caption, 128);
+
+  if (repeatFollows(TIMER_LOOP, timerKind, JIKOKU_LOOP)) {
+    repeatCount += 1;
+    HANDLE thread = CreateThread(nullptr, 0, intervalStartThread, window, 0, nullptr);
+    if (thread)
+      CloseHandle(thread);
+    else
+      showMessageAsync(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+  } else {
+    triggerAutoClose(window);
+  }
+
+  if (START_SYURYO_CHECK) {
+    if (balloonPreferred(window)) {
+      showBalloon(window, L"時間になりました", caption);
+    } else {
+      MessageBoxW(window, L"時間になりました", caption, MB_OK);
+      PostMessageW(window, WM_STOP_SOUND, 0, 0);
+    }
+  }
+  InvalidateRect(window, nullptr, FALSE);
+}

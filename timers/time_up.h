@@ -1,0 +1,14 @@
+// What happens when a count-down reaches zero: alarm, notice, and repeat or auto-close.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+// Runs on the count-down thread that has just ended (targetTick already 0). caption is that
+// thread's buffer of 128 characters, "Velmora" on entry.
+void handleTimeUp(HWND window, wchar_t* caption);
+
+// The notice caption for the current repeat count: "Velmora" for the first end of a run,
+// "繰り返し N 回目 - Velmora" from the second end on.
+void formatTimeUpCaption(int repeats, wchar_t* caption, size_t size);
+// The interval timer restarts after an end of this kind.
+bool repeatFollows(int timerLoop, int kind, int timeOfDayLoop);
