@@ -147,3 +147,54 @@ TEST(MainWindow, GarbageSettingsFileStartsWithDefaults) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TopLevelSearch {
+  const wchar_t* title;
+  HWND found;
+};
+
+BOOL CALLBACK findTitleContaining(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<TopLevelSearch*>(lParam);
+  if (IsWindowVisible(hwnd) && e2e::windowText(hwnd).find(search->title) != std::wstring::npos) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+TEST(MainWindow, F1OpensTheReadmeBesideTheProgram) {
+  // This Wine prefix knows the text editor ("txtfile") but not that .txt files are text:
+  // give it the association a Windows machine has.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\.txt", 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &key, nullptr), ERROR_SUCCESS);
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"txtfile"), 16);
+  RegCloseKey(key);
+
+  VelmoraProcess app;
+  ASSERT_TRUE(app.start()) << app.lastError();
+  ASSERT_TRUE(app.key(VK_F1));
+  // The shell opens the file with its text editor, whose title names the file.
+  TopLevelSearch search{L"Readme", nullptr};
+  bool opened = e2e::waitFor([&] {
+    search.found = nullptr;
+    EnumWindows(findTitleContaining, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  }, 15000, 100);
+  EXPECT_TRUE(opened) << "no window showing Readme.txt";
+  if (search.found) {
+    DWORD editor = 0;
+    GetWindowThreadProcessId(search.found, &editor);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, editor);
+    if (process) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+  }
+  EXPECT_TRUE(app.close());
+}
+
+}  // namespace
