@@ -1,3 +1,250 @@
 #include "programs/program_editor.h"
 
-INT_PTR CALLBACK programEditorDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "programs/program_file.h"
+#include "programs/step_editor.h"
+#include "res/resource.h"
+
+HWND programListView = nullptr;
+
+namespace {
+
+EditorMetrics editorMetrics{};
+
+const int kSideButtons[6] = {IDC_PROGRAM_UP,  IDC_PROGRAM_DOWN,   IDC_PROGRAM_EDIT,
+                             IDC_PROGRAM_ADD, IDC_PROGRAM_INSERT, IDC_PROGRAM_DELETE};
+const int kBottomButtons[3] = {IDOK, IDCANCEL, IDC_PROGRAM_APPLY};
+
+struct Column {
+  const wchar_t* header;
+  int width;
+  int format;
+};
+const Column kColumns[4] = {
+    {L"時間（ミリ秒）", 100, LVCFMT_LEFT},
+    {L"音声ファイル", 200, LVCFMT_LEFT},
+    {L"繰り返し", 75, LVCFMT_CENTER},
+    {L"メッセージ", 500, LVCFMT_LEFT},
+};
+
+RECT screenRect(HWND dialog, int id) {
+  RECT r{};
+  GetWindowRect(GetDlgItem(dialog, id), &r);
+  return r;
+}
+
+void measureMetrics(HWND dialog) {
+  RECT up = screenRect(dialog, IDC_PROGRAM_UP);
+  RECT down = screenRect(dialog, IDC_PROGRAM_DOWN);
+  RECT ok = screenRect(dialog, IDOK);
+  RECT cancel = screenRect(dialog, IDCANCEL);
+  editorMetrics.buttonWidth = up.right - up.left;
+  editorMetrics.buttonHeight = up.bottom - up.top;
+  editorMetrics.verticalGap = down.top - up.bottom;
+  editorMetrics.bottomButtonWidth = ok.right - ok.left;
+  editorMetrics.horizontalGap = cancel.left - ok.right;
+}
+
+void setTitle(HWND dialog) {
+  wchar_t name[128], title[256];
+  programTimerDisplayName(PROGRAM_TIMER_NO, name, 128);
+  _snwprintf(title, 256, L"「%ls」を編集 - Velmora", name);
+  title[255] = L'\0';
+  SetWindowTextW(dialog, title);
+}
+
+HWND createList(HWND dialog) {
+  InitCommonControls();
+  HINSTANCE instance = (HINSTANCE)GetWindowLongPtrW(dialog, GWLP_HINSTANCE);
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                                  LVS_NOSORTHEADER,
+                              0, 0, 10, 10, dialog, (HMENU)(INT_PTR)IDC_PROGRAM_LIST, instance, nullptr);
+  if (!list) return nullptr;
+  DWORD extended = ListView_GetExtendedListViewStyle(list);
+  ListView_SetExtendedListViewStyle(list, extended | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  for (int c = 0; c < 4; ++c) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = kColumns[c].format;
+    column.cx = kColumns[c].width;
+    column.pszText = const_cast<wchar_t*>(kColumns[c].header);
+    column.iSubItem = c;
+    ListView_InsertColumn(list, c, &column);
+  }
+  return list;
+}
+
+void fillList(HWND list) {
+  ProgramStep* steps = nullptr;
+  loadProgramSteps(&steps);
+  if (!steps) return;
+  for (int i = 0; steps[i].waitMs != 0; ++i) {
+    wchar_t wait[16], message[256];
+    _snwprintf(wait, 16, L"%u", steps[i].waitMs);
+    wait[15] = L'\0';
+    int row = insertRow(list, ListView_GetItemCount(list), wait);
+    if (row < 0) break;
+    wcscpy_s(message, steps[i].message);
+    escapeMessage(message, 256);
+    setRowText(list, row, 3, message);
+    setRowText(list, row, 1, steps[i].soundFile);
+    setRowText(list, row, 2, steps[i].repeat ? L"有" : L"無");
+  }
+  HeapFree(GetProcessHeap(), 0, steps);
+}
+
+void onSize(HWND dialog, int width, int height) {
+  if (!programListView) return;
+  EditorLayout layout = editorLayout(editorMetrics, width, height);
+  const UINT flags = SWP_NOACTIVATE | SWP_NOZORDER;
+  SetWindowPos(programListView, nullptr, layout.list.left, layout.list.top, layout.list.right - layout.list.left,
+               layout.list.bottom - layout.list.top, flags);
+  for (int k = 0; k < 6; ++k)
+    SetWindowPos(GetDlgItem(dialog, kSideButtons[k]), nullptr, layout.sideButtons[k].x, layout.sideButtons[k].y,
+                 0, 0, flags | SWP_NOSIZE);
+  for (int k = 0; k < 3; ++k)
+    SetWindowPos(GetDlgItem(dialog, kBottomButtons[k]), nullptr, layout.bottomButtons[k].x,
+                 layout.bottomButtons[k].y, 0, 0, flags | SWP_NOSIZE);
+  InvalidateRect(dialog, nullptr, TRUE);
+}
+
+void onInitDialog(HWND dialog) {
+  setDialogSmallIcon(dialog);
+  setTitle(dialog);
+  measureMetrics(dialog);
+  programListView = createList(dialog);
+  if (programListView) fillList(programListView);
+  // The first WM_SIZE may come before the list exists; place everything now.
+  RECT client;
+  GetClientRect(dialog, &client);
+  onSize(dialog, client.right, client.bottom);
+}
+
+void openStepEditor(HWND dialog, int mode) {
+  HINSTANCE instance = (HINSTANCE)GetWindowLongPtrW(dialog, GWLP_HINSTANCE);
+  DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_STEP_EDITOR), dialog, stepEditorDialogProc, (LPARAM)mode);
+}
+
+void onCommand(HWND dialog, int id) {
+  HWND list = programListView;
+  switch (id) {
+    case IDC_PROGRAM_UP: moveSelectedRowUp(list); break;
+    case IDC_PROGRAM_DOWN: moveSelectedRowDown(list); break;
+    case IDC_PROGRAM_EDIT:
+    case IDC_PROGRAM_INSERT:
+      if (selectedRow(list) >= 0) openStepEditor(dialog, id);
+      break;
+    case IDC_PROGRAM_ADD: openStepEditor(dialog, id); break;
+    case IDC_PROGRAM_DELETE: deleteSelectedRow(list); break;
+    case IDC_PROGRAM_APPLY: saveProgramTimer(dialog, list); break;
+    case IDOK:
+      // Closes also after a failed save: its message has been shown.
+      saveProgramTimer(dialog, list);
+      EndDialog(dialog, 1);
+      break;
+    case IDCANCEL: EndDialog(dialog, 0); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+EditorLayout editorLayout(const EditorMetrics& m, int width, int height) {
+  EditorLayout layout{};
+  const int hg = m.horizontalGap, vg = m.verticalGap, bw = m.buttonWidth, bh = m.buttonHeight;
+  const int ow = m.bottomButtonWidth;
+  const int listWidth = width - (3 * hg + bw);
+  const int listHeight = height - (3 * vg + bh);
+  layout.list = {hg, vg, hg + listWidth, vg + listHeight};
+  const int sideX = listWidth + 2 * hg;
+  const int y0 = vg + (listHeight - 5 * vg - 6 * bh) / 2;
+  for (int k = 0; k < 6; ++k) layout.sideButtons[k] = {sideX, y0 + k * (vg + bh)};
+  const int bottomY = listHeight + 2 * vg;
+  const int x1 = hg + (listWidth - 2 * hg - 3 * ow) / 2;
+  for (int k = 0; k < 3; ++k) layout.bottomButtons[k] = {x1 + k * (ow + hg), bottomY};
+  return layout;
+}
+
+int selectedRow(HWND list) {
+  if (!list) return -1;
+  return ListView_GetNextItem(list, -1, LVNI_SELECTED);
+}
+
+int insertRow(HWND list, int index, const wchar_t* wait) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = const_cast<wchar_t*>(wait);
+  return ListView_InsertItem(list, &item);
+}
+
+void setRowText(HWND list, int row, int column, const wchar_t* text) {
+  ListView_SetItemText(list, row, column, const_cast<wchar_t*>(text));
+}
+
+void getRowText(HWND list, int row, int column, wchar_t* text, int size) {
+  text[0] = L'\0';
+  ListView_GetItemText(list, row, column, text, size);
+}
+
+namespace {
+
+void copyColumns(HWND list, int from, int to) {
+  wchar_t text[512];
+  for (int c = 1; c < 4; ++c) {
+    getRowText(list, from, c, text, 512);
+    setRowText(list, to, c, text);
+  }
+}
+
+}  // namespace
+
+void moveSelectedRowUp(HWND list) {
+  int s = selectedRow(list);
+  if (s <= 0) return;
+  wchar_t wait[512];
+  getRowText(list, s - 1, 0, wait, 512);
+  int row = insertRow(list, s + 1, wait);
+  if (row < 0) return;
+  copyColumns(list, s - 1, row);
+  ListView_DeleteItem(list, s - 1);
+}
+
+void moveSelectedRowDown(HWND list) {
+  int s = selectedRow(list);
+  int n = list ? ListView_GetItemCount(list) : 0;
+  if (s < 0 || s >= n - 1) return;
+  wchar_t wait[512];
+  getRowText(list, s + 1, 0, wait, 512);
+  int row = insertRow(list, s, wait);
+  if (row < 0) return;
+  copyColumns(list, s + 2, row);
+  ListView_DeleteItem(list, s + 2);
+}
+
+void deleteSelectedRow(HWND list) {
+  int s = selectedRow(list);
+  if (s < 0) return;
+  int n = ListView_GetItemCount(list);
+  ListView_DeleteItem(list, s);
+  if (n < 2) return;
+  int next = s == n - 1 ? n - 2 : s;
+  ListView_SetItemState(list, next, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+INT_PTR CALLBACK programEditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: onInitDialog(dialog); return TRUE;
+    case WM_SIZE: onSize(dialog, LOWORD(lParam), HIWORD(lParam)); return TRUE;
+    case WM_COMMAND: onCommand(dialog, LOWORD(wParam)); return TRUE;
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    case WM_DESTROY: programListView = nullptr; return FALSE;
+    default: return FALSE;
+  }
+}

@@ -1,5 +1,173 @@
 #include "timers/program_runner.h"
 
-DWORD WINAPI programStartThread(LPVOID) { return 0; }
-DWORD WINAPI programStepStartThread(LPVOID) { return 0; }
-DWORD WINAPI programStepEndThread(LPVOID) { return 0; }
+#include <atomic>
+#include <cwchar>
+#include <ctime>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "programs/program_file.h"
+#include "shell/message_async.h"
+#include "shell/tray_icon.h"
+#include "timers/auto_close.h"
+#include "timers/countdown.h"
+#include "timers/timer_state.h"
+
+namespace {
+
+const wchar_t kCaption[] = L"Velmora";
+const wchar_t kThreadFailure[] = L"スレッドの作成に失敗しました";
+
+// Sixteen requests would have to wait unread behind each other before a buffer is reused;
+// the last unit of each buffer is never written, so even then a reader meets a terminator.
+constexpr unsigned kSoundSlots = 16;
+wchar_t soundRequestPaths[kSoundSlots][512];
+std::atomic<unsigned> nextSoundSlot{0};
+
+bool startThread(LPTHREAD_START_ROUTINE routine, HWND window) {
+  HANDLE thread = CreateThread(nullptr, 0, routine, window, 0, nullptr);
+  if (!thread) return false;
+  CloseHandle(thread);
+  return true;
+}
+
+void copyText(wchar_t* target, size_t capacity, const wchar_t* source) {
+  size_t n = 0;
+  while (n + 1 < capacity && source[n]) {
+    target[n] = source[n];
+    ++n;
+  }
+  target[n] = L'\0';
+}
+
+}  // namespace
+
+const wchar_t* keepSoundPathForRequest(const wchar_t* path) {
+  unsigned slot = nextSoundSlot.fetch_add(1) % kSoundSlots;
+  copyText(soundRequestPaths[slot], 511, path);
+  return soundRequestPaths[slot];
+}
+
+SYSTEMTIME calendarEndAfter(const SYSTEMTIME& now, uint32_t waitMs) {
+  std::tm broken{};
+  broken.tm_year = now.wYear - 1900;
+  broken.tm_mon = now.wMonth - 1;
+  broken.tm_mday = now.wDay;
+  broken.tm_hour = now.wHour;
+  broken.tm_min = now.wMinute;
+  broken.tm_sec = now.wSecond;
+  broken.tm_isdst = 0;
+  const uint64_t total = (uint64_t)waitMs + now.wMilliseconds;
+  SYSTEMTIME end = now;
+  __time64_t seconds = _mktime64(&broken);
+  if (seconds == -1) return end;
+  seconds += (__time64_t)(total / 1000);
+  std::tm later{};
+  if (_localtime64_s(&later, &seconds) != 0) return end;
+  end.wYear = (WORD)(later.tm_year + 1900);
+  end.wMonth = (WORD)(later.tm_mon + 1);
+  end.wDay = (WORD)later.tm_mday;
+  end.wHour = (WORD)later.tm_hour;
+  end.wMinute = (WORD)later.tm_min;
+  end.wSecond = (WORD)later.tm_sec;
+  end.wMilliseconds = (WORD)(total % 1000);
+  return end;
+}
+
+DWORD WINAPI programStartThread(LPVOID parameter) {
+  HWND window = static_cast<HWND>(parameter);
+  if (targetTick != 0) {
+    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", kCaption, MB_ICONQUESTION | MB_YESNO) != IDYES)
+      return 0;
+    stopRequested = 1;
+    while (targetTick != 0) Sleep(100);
+  }
+  loadProgramSteps(&programSteps);
+  if (programStepCount(programSteps) == 0) {
+    MessageBoxW(window, L"プログラムタイマーが正しく設定されていません", kCaption, MB_OK);
+    return 0;
+  }
+  repeatCount = 0;
+  programStep = 0;
+  if (!startThread(programStepStartThread, window)) MessageBoxW(window, kThreadFailure, kCaption, MB_ICONERROR);
+  return 0;
+}
+
+DWORD WINAPI programStepStartThread(LPVOID parameter) {
+  HWND window = static_cast<HWND>(parameter);
+  const uint32_t tick = GetTickCount();
+  lastTick = tick;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const int step = programStep;
+  if (step < 0 || step >= programStepCount(programSteps)) {
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+  }
+  const uint32_t wait = programSteps[step].waitMs;
+  if ((uint64_t)tick + wait > 0xFFFFFFFFull) {
+    InvalidateRect(window, nullptr, FALSE);
+    MessageBoxW(window, L"設定できる時間の範囲を超えています", kCaption, MB_OK);
+    return 0;
+  }
+  targetTick = tick + wait;
+  targetTime = calendarEndAfter(now, wait);
+  saveTargetTime(window);
+  timerKind = TIMER_KIND_PROGRAM;
+  saveTimerState();
+  stopRequested = 0;
+  if (!startThread(countdownThread, window)) {
+    targetTick = 0;
+    InvalidateRect(window, nullptr, FALSE);
+    MessageBoxW(window, kThreadFailure, kCaption, MB_ICONERROR);
+  }
+  return 0;
+}
+
+DWORD WINAPI programStepEndThread(LPVOID parameter) {
+  HWND window = static_cast<HWND>(parameter);
+  wchar_t caption[128] = L"Velmora";
+  const int ended = programStep;
+  const int passCount = repeatCount;
+  const int n = programStepCount(programSteps);
+  if (ended < 0 || ended >= n) {
+    MessageBoxW(window, L"プログラムタイマーの復元に失敗しました", kCaption, MB_ICONERROR);
+    return 0;
+  }
+  // The ended step's texts are copied before anything else: only a new start replaces the list.
+  const ProgramStep& step = programSteps[ended];
+  const int repeat = step.repeat;
+  const wchar_t* soundPath = step.soundFile[0] ? keepSoundPathForRequest(step.soundFile) : nullptr;
+  wchar_t message[256];
+  copyText(message, 256, step.message);
+
+  bool finished = false;
+  if (ended + 1 < n) {
+    programStep = ended + 1;
+  } else if (PROGRAM_TIMER_LOOP) {
+    programStep = 0;
+    repeatCount = passCount + 1;
+  } else {
+    finished = true;
+  }
+  if (finished) {
+    InvalidateRect(window, nullptr, FALSE);
+    triggerAutoClose(window);
+  } else if (!startThread(programStepStartThread, window)) {
+    showMessageAsync(window, kThreadFailure, kCaption, MB_ICONERROR);
+    InvalidateRect(window, nullptr, FALSE);
+  }
+
+  if (soundPath) PostMessageW(window, WM_PLAY_SOUND, (WPARAM)soundPath, (LPARAM)repeat);
+  if (!message[0]) return 0;
+  if (passCount != 0) swprintf(caption, 128, L"繰り返し %d 回目 - Velmora", passCount + 1);
+  if (balloonPreferred(window)) {
+    wchar_t title[64];
+    copyText(title, 64, caption);
+    showBalloon(window, message, title);
+    return 0;
+  }
+  MessageBoxW(window, message, caption, MB_OK);
+  PostMessageW(window, WM_STOP_SOUND, 0, 0);
+  return 0;
+}
