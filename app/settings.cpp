@@ -40,8 +40,6 @@ const wchar_t PRG[] = L"PROGRAM_TIMER";
 const wchar_t WND[] = L"WINDOW";
 const wchar_t ATIME[] = L"ALARM_TIME";
 
-std::atomic<int> TIMER_TYPE_VALUE, TIMER_LOOP_CNT_VALUE, PROGRAM_STEP_VALUE;
-
 #define INT_KEY(sec, name, clamp, def, lo, hi) {sec, L## #name, clamp, def, lo, hi, &name, nullptr, 0, nullptr}
 #define TEXT_KEY(sec, name, size, def) {sec, L## #name, Clamp::None, 0, 0, 0, nullptr, name, size, def}
 
