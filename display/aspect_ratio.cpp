@@ -1,4 +1,89 @@
 #include "display/aspect_ratio.h"
 
-INT_PTR CALLBACK aspectDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-void applyAspectRatios(HWND) {}
+#include <commctrl.h>
+#include <cwctype>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "dialogs/dialog_helpers.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kRatioMax = 32767;
+
+struct AspectField {
+  int upDownId;
+  int editId;
+  std::atomic<int>* value;
+};
+const AspectField aspectFields[] = {
+    {IDC_DHMS_W_SPIN, IDC_DHMS_W, &DHMS_ASPECT_W},
+    {IDC_DHMS_H_SPIN, IDC_DHMS_H, &DHMS_ASPECT_H},
+    {IDC_HMS_W_SPIN, IDC_HMS_W, &HMS_ASPECT_W},
+    {IDC_HMS_H_SPIN, IDC_HMS_H, &HMS_ASPECT_H},
+};
+
+int clampTo(long long v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : (int)v; }
+
+}  // namespace
+
+int dialogNumber(const wchar_t* text, int lo, int hi, int lastValid) {
+  const wchar_t* p = text ? text : L"";
+  while (iswspace(*p)) ++p;
+  bool negative = false;
+  if (*p == L'-' || *p == L'+') negative = *p++ == L'-';
+  if (!iswdigit(*p)) return clampTo(lastValid, lo, hi);
+  long long v = 0;
+  for (; iswdigit(*p); ++p) {
+    if (v < 10000000000LL) v = v * 10 + (*p - L'0');  // stays far above any range, no overflow
+  }
+  while (iswspace(*p)) ++p;
+  if (*p) return clampTo(lastValid, lo, hi);
+  return clampTo(negative ? -v : v, lo, hi);
+}
+
+int dialogFieldNumber(HWND dialog, int editId, int upDownId, int lo, int hi) {
+  wchar_t text[64] = L"";
+  GetDlgItemTextW(dialog, editId, text, 64);
+  // The up-down keeps its last accepted position when the edit holds text it rejects.
+  int lastValid = (int)SendDlgItemMessageW(dialog, upDownId, UDM_GETPOS32, 0, 0);
+  return dialogNumber(text, lo, hi, lastValid);
+}
+
+INT_PTR CALLBACK aspectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      setDialogSmallIcon(dialog);
+      for (const AspectField& f : aspectFields) setUpDown(dialog, f.upDownId, 1, kRatioMax, *f.value);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: {
+          int values[4];
+          for (int i = 0; i < 4; ++i)
+            values[i] = dialogFieldNumber(dialog, aspectFields[i].editId, aspectFields[i].upDownId, 1, kRatioMax);
+          for (int i = 0; i < 4; ++i) *aspectFields[i].value = values[i];
+          EndDialog(dialog, 1);
+          return TRUE;
+        }
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
+      }
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+  }
+}
+
+void applyAspectRatios(HWND window) {
+  dhmsRatio = (double)DHMS_ASPECT_W / (double)DHMS_ASPECT_H;
+  hmsRatio = (double)HMS_ASPECT_W / (double)HMS_ASPECT_H;
+  InvalidateRect(window, nullptr, FALSE);
+  const IntKeyValue keys[] = {
+      {L"DHMS_ASPECT_W", DHMS_ASPECT_W},
+      {L"DHMS_ASPECT_H", DHMS_ASPECT_H},
+      {L"HMS_ASPECT_W", HMS_ASPECT_W},
+      {L"HMS_ASPECT_H", HMS_ASPECT_H},
+  };
+  writeOptionGroup(window, keys, 4);
+}

@@ -1,6 +1,105 @@
 #include "display/colours_and_font.h"
 
-void pickColour(HWND, COLORREF, ColourApply) {}
-void applyTextColour(HWND, COLORREF) {}
-void applyBackgroundColour(HWND, COLORREF) {}
-void chooseFont(HWND) {}
+#include <commdlg.h>
+#include <cwchar>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "display/background_image.h"
+#include "display/transparency.h"
+#include "display/z_order.h"
+
+namespace {
+
+void showBrushFailure(HWND window) {
+  MessageBoxW(window, L"新しい背景描画用ブラシの作成に失敗しました", L"Velmora", MB_ICONERROR);
+}
+
+// Writes the three colour components of colour; only the first write is tested.
+void writeColourKeys(HWND window, const wchar_t* r, const wchar_t* g, const wchar_t* b, COLORREF colour) {
+  const IntKeyValue keys[] = {{r, GetRValue(colour)}, {g, GetGValue(colour)}, {b, GetBValue(colour)}};
+  writeOptionGroup(window, keys, 3);
+}
+
+}  // namespace
+
+void pickColour(HWND owner, COLORREF initial, ColourApply apply) {
+  CHOOSECOLORW cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = owner;
+  cc.rgbResult = initial;
+  cc.lpCustColors = customColors;
+  cc.Flags = CC_RGBINIT;
+  if (!ChooseColorW(&cc)) return;
+  apply(owner, cc.rgbResult);
+}
+
+void applyTextColour(HWND window, COLORREF colour) {
+  COLORREF newKey = keyColourAvoiding(transparentKeyColor, colour);
+  if (newKey != transparentKeyColor) {
+    HBRUSH brush = CreateSolidBrush(newKey);
+    if (!brush) {
+      showBrushFailure(window);
+      return;
+    }
+    transparentKeyColor = newKey;
+    HBRUSH old = keyColorBrush;
+    keyColorBrush = brush;
+    if (old) DeleteObject(old);
+    applyLayeredAttributes(window);
+    loadBackgroundImage();  // the keyed copy depends on the key colour
+  }
+  textColour = colour & 0xFFFFFF;
+  TXT_COLOR_R = GetRValue(colour);
+  TXT_COLOR_G = GetGValue(colour);
+  TXT_COLOR_B = GetBValue(colour);
+  InvalidateRect(window, nullptr, FALSE);
+  writeColourKeys(window, L"TXT_COLOR_R", L"TXT_COLOR_G", L"TXT_COLOR_B", colour);
+}
+
+void applyBackgroundColour(HWND window, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  if (!brush) {
+    showBrushFailure(window);
+    return;
+  }
+  HBRUSH old = backgroundBrush;
+  backgroundBrush = brush;
+  refreshBackgroundWindowBrush();
+  if (old) DeleteObject(old);
+  backgroundColour = colour & 0xFFFFFF;
+  BG_COLOR_R = GetRValue(colour);
+  BG_COLOR_G = GetGValue(colour);
+  BG_COLOR_B = GetBValue(colour);
+  InvalidateRect(window, nullptr, FALSE);
+  writeColourKeys(window, L"BG_COLOR_R", L"BG_COLOR_G", L"BG_COLOR_B", colour);
+}
+
+void chooseFont(HWND owner) {
+  LOGFONTW font{};
+  font.lfHeight = 20;
+  font.lfWeight = FONT_WEIGHT;
+  font.lfItalic = (BYTE)FONT_ITALIC;
+  wcsncpy_s(font.lfFaceName, FONT_NAME, _TRUNCATE);
+  CHOOSEFONTW cf{};
+  cf.lStructSize = sizeof cf;
+  cf.hwndOwner = owner;
+  cf.lpLogFont = &font;
+  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_FIXEDPITCHONLY;
+  if (!ChooseFontW(&cf)) return;
+  applyFont(owner, font);
+}
+
+void applyFont(HWND owner, const LOGFONTW& font) {
+  wcsncpy_s(FONT_NAME, font.lfFaceName, _TRUNCATE);
+  FONT_WEIGHT = font.lfWeight;
+  FONT_ITALIC = font.lfItalic;
+  // The size chosen in the dialog is not used: the painter sizes the font from the window.
+  InvalidateRect(owner, nullptr, FALSE);
+  if (!writeSettingString(L"OPTION_SETTING", L"FONT_NAME", FONT_NAME)) {
+    showSettingsWriteFailure(owner);
+    return;
+  }
+  writeOptionInt(L"FONT_WEIGHT", FONT_WEIGHT);
+  writeOptionInt(L"FONT_ITALIC", FONT_ITALIC);
+}

@@ -6,7 +6,11 @@ using ColourApply = void (*)(HWND window, COLORREF colour);
 
 // The colour chooser from initial; on OK runs apply with the chosen colour.
 void pickColour(HWND owner, COLORREF initial, ColourApply apply);
+// New text colour; moves the key colour off it first when they would be equal.
 void applyTextColour(HWND window, COLORREF colour);
+// New background colour and brush (also for the background window's class).
 void applyBackgroundColour(HWND window, COLORREF colour);
 // The font chooser (fixed-pitch screen fonts); the chosen size is not used.
 void chooseFont(HWND owner);
+// Takes face, weight and italic flag of a chosen font, repaints and writes them.
+void applyFont(HWND owner, const LOGFONTW& font);

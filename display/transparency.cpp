@@ -1,7 +1,54 @@
 #include "display/transparency.h"
 
+#include <commctrl.h>
+
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "dialogs/dialog_helpers.h"
+#include "display/aspect_ratio.h"
+#include "display/background_image.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr DWORD kFrameBits = WS_CAPTION | WS_THICKFRAME;
+
+const int alphaControls[] = {IDC_ALPHA_VALUE, IDC_ALPHA_SPIN};
+const int imageKeyControls[] = {IDC_IMAGE_KEY_R, IDC_IMAGE_KEY_R_SPIN, IDC_IMAGE_KEY_G,
+                                IDC_IMAGE_KEY_G_SPIN, IDC_IMAGE_KEY_B, IDC_IMAGE_KEY_B_SPIN};
+
+void onTransparencyInit(HWND dialog) {
+  setDialogSmallIcon(dialog);
+  setChecked(dialog, IDC_ALPHA_ENABLE, ENABLE_ALPHA);
+  setUpDown(dialog, IDC_ALPHA_SPIN, 0, 255, WIN_ALPHA & 0xFF);
+  enableControls(dialog, alphaControls, ENABLE_ALPHA != 0);
+  setChecked(dialog, IDC_IMAGE_KEY_ENABLE, BG_IMG_TOUKA);
+  COLORREF key = bgImageKeyColour;
+  setUpDown(dialog, IDC_IMAGE_KEY_R_SPIN, 0, 255, GetRValue(key));
+  setUpDown(dialog, IDC_IMAGE_KEY_G_SPIN, 0, 255, GetGValue(key));
+  setUpDown(dialog, IDC_IMAGE_KEY_B_SPIN, 0, 255, GetBValue(key));
+  enableControls(dialog, imageKeyControls, BG_IMG_TOUKA != 0);
+}
+
+void onTransparencyOk(HWND dialog) {
+  // Read everything first, then store: a value typed outside 0..255 is clamped into it.
+  int alphaOn = isChecked(dialog, IDC_ALPHA_ENABLE);
+  int alpha = dialogFieldNumber(dialog, IDC_ALPHA_VALUE, IDC_ALPHA_SPIN, 0, 255);
+  int imageKeyOn = isChecked(dialog, IDC_IMAGE_KEY_ENABLE);
+  int r = dialogFieldNumber(dialog, IDC_IMAGE_KEY_R, IDC_IMAGE_KEY_R_SPIN, 0, 255);
+  int g = dialogFieldNumber(dialog, IDC_IMAGE_KEY_G, IDC_IMAGE_KEY_G_SPIN, 0, 255);
+  int b = dialogFieldNumber(dialog, IDC_IMAGE_KEY_B, IDC_IMAGE_KEY_B_SPIN, 0, 255);
+  ENABLE_ALPHA = alphaOn;
+  WIN_ALPHA = alpha;
+  BG_IMG_TOUKA = imageKeyOn;
+  BG_IMG_TOUKA_R = r;
+  BG_IMG_TOUKA_G = g;
+  BG_IMG_TOUKA_B = b;
+  bgImageKeyColour = colourFromComponents(r, g, b);
+}
+
+}  // namespace
 
 void applyLayeredAttributes(HWND window) {
   if (ENABLE_ALPHA)
@@ -9,6 +56,73 @@ void applyLayeredAttributes(HWND window) {
   else
     SetLayeredWindowAttributes(window, transparentKeyColor, 0, LWA_COLORKEY);
 }
-void toggleWindowForm(HWND) {}
-INT_PTR CALLBACK transparencyDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-void applyTransparency(HWND) {}
+
+bool isFramed(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & kFrameBits) != 0; }
+
+WindowForm toggledForm(DWORD style, DWORD exStyle, int untouchable, int zOrder) {
+  WindowForm f{style, exStyle, !(untouchable == 0 && zOrder == 2), false, false};
+  if (style & kFrameBits) {
+    f.style = style & ~kFrameBits;
+    if (untouchable != 0) f.exStyle |= WS_EX_TRANSPARENT;
+    // Embedded in the desktop the window is layered already.
+    if (zOrder != 2) f.exStyle |= WS_EX_LAYERED;
+    f.applyAttributes = true;
+  } else {
+    f.style = style | kFrameBits;
+    if (untouchable != 0) f.exStyle &= ~WS_EX_TRANSPARENT;
+    if (zOrder == 2)
+      f.clearAttributes = true;  // stays layered, but opaque
+    else
+      f.exStyle &= ~WS_EX_LAYERED;
+  }
+  if (!f.writeExStyle) f.exStyle = exStyle;
+  return f;
+}
+
+void toggleWindowForm(HWND window) {
+  DWORD style = GetWindowLongW(window, GWL_STYLE);
+  DWORD exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+  WindowForm f = toggledForm(style, exStyle, UNTOUCHABLE, Z_ORDER);
+  SetWindowLongW(window, GWL_STYLE, (LONG)f.style);
+  if (f.clearAttributes) SetLayeredWindowAttributes(window, 0, 0, 0);
+  if (f.writeExStyle) SetWindowLongW(window, GWL_EXSTYLE, (LONG)f.exStyle);
+  if (f.applyAttributes) applyLayeredAttributes(window);
+  // The window rectangle stays; the client area grows or shrinks by the frame.
+  SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+  InvalidateRect(window, nullptr, FALSE);
+}
+
+INT_PTR CALLBACK transparencyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: onTransparencyInit(dialog); return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_ALPHA_ENABLE:
+          enableControls(dialog, alphaControls, isChecked(dialog, IDC_ALPHA_ENABLE) != 0);
+          return TRUE;
+        case IDC_IMAGE_KEY_ENABLE:
+          enableControls(dialog, imageKeyControls, isChecked(dialog, IDC_IMAGE_KEY_ENABLE) != 0);
+          return TRUE;
+        case IDOK:
+          onTransparencyOk(dialog);
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
+      }
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+  }
+}
+
+void applyTransparency(HWND window) {
+  if (!isFramed(window)) applyLayeredAttributes(window);
+  loadBackgroundImage();
+  InvalidateRect(window, nullptr, FALSE);
+  const IntKeyValue keys[] = {
+      {L"ENABLE_ALPHA", ENABLE_ALPHA},     {L"WIN_ALPHA", WIN_ALPHA},
+      {L"BG_IMG_TOUKA", BG_IMG_TOUKA},     {L"BG_IMG_TOUKA_R", BG_IMG_TOUKA_R},
+      {L"BG_IMG_TOUKA_G", BG_IMG_TOUKA_G}, {L"BG_IMG_TOUKA_B", BG_IMG_TOUKA_B},
+  };
+  writeOptionGroup(window, keys, 6);
+}
