@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/settings.h"
+#include "programs/program_file.h"
 #include "timers/countdown.h"
 #include "timers/time_of_day.h"
 #include "timers/timer_state.h"
@@ -118,10 +119,11 @@ void startResumed(HWND window, const ResumePlan& plan) {
 // The waits of the loaded program timer, up to its terminating record.
 std::vector<uint32_t> loadedProgramWaits() {
   std::vector<uint32_t> waits;
+  const int n = programStepCount(programSteps);
+  waits.reserve(n);
+  for (int i = 0; i < n; ++i) waits.push_back(programSteps[i].waitMs);
   return waits;
 }
-
-void loadSelectedProgram() {}
 
 ResumeState currentState() {
   return ResumeState{timerKind, repeatCount, programStep,
@@ -143,7 +145,7 @@ void resumeTimer(HWND window) {
     giveUp();
     return;
   }
-  if (timerKind == TIMER_KIND_PROGRAM) loadSelectedProgram();
+  if (timerKind == TIMER_KIND_PROGRAM) loadProgramSteps(&programSteps);
   double left = end - tick;
   if (left < 1.0 && timerKind == TIMER_KIND_PROGRAM) {
     resumeProgramTimer(window, left);
