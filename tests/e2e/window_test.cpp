@@ -164,11 +164,16 @@ BOOL CALLBACK findTitleContaining(HWND hwnd, LPARAM lParam) {
   return TRUE;
 }
 
+BOOL CALLBACK listVisibleTitles(HWND hwnd, LPARAM lParam) {
+  if (IsWindowVisible(hwnd)) *reinterpret_cast<std::wstring*>(lParam) += e2e::windowText(hwnd) + L" | ";
+  return TRUE;
+}
+
 TEST(MainWindow, F1OpensTheReadmeBesideTheProgram) {
   // This Wine prefix knows the text editor ("txtfile") but not that .txt files are text:
   // give it the association a Windows machine has.
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\.txt", 0, nullptr, 0, KEY_SET_VALUE,
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, nullptr, 0, KEY_SET_VALUE,
                             nullptr, &key, nullptr), ERROR_SUCCESS);
   RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"txtfile"), 16);
   RegCloseKey(key);
@@ -183,7 +188,9 @@ TEST(MainWindow, F1OpensTheReadmeBesideTheProgram) {
     EnumWindows(findTitleContaining, reinterpret_cast<LPARAM>(&search));
     return search.found != nullptr;
   }, 15000, 100);
-  EXPECT_TRUE(opened) << "no window showing Readme.txt";
+  std::wstring titles;
+  EnumWindows(listVisibleTitles, reinterpret_cast<LPARAM>(&titles));
+  EXPECT_TRUE(opened) << "no window showing Readme.txt: " << testing::PrintToString(titles);
   if (search.found) {
     DWORD editor = 0;
     GetWindowThreadProcessId(search.found, &editor);
