@@ -5,8 +5,29 @@
 #include "app/click_timing.h"
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "display/z_order.h"
+#include "shell/alarm.h"
 
 NOTIFYICONDATAW trayIconData{};
+BOOL(WINAPI* shellNotifyIcon)(DWORD, PNOTIFYICONDATAW) = Shell_NotifyIconW;
+
+namespace {
+
+bool isFramed(HWND window) {
+  return (GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) != 0;
+}
+
+void setStyleBits(HWND window, int index, LONG bits, bool on) {
+  LONG style = GetWindowLongW(window, index);
+  SetWindowLongW(window, index, on ? (style | bits) : (style & ~bits));
+}
+
+void bringToFront(HWND window) {
+  SetForegroundWindow(window);
+  if (HWND background = backgroundWindow) SetForegroundWindow(background);
+}
+
+}  // namespace
 
 BOOL addTrayIcon(HWND window) {
   trayIconData = NOTIFYICONDATAW{};
@@ -17,10 +38,10 @@ BOOL addTrayIcon(HWND window) {
   trayIconData.uCallbackMessage = WM_TRAY_CALLBACK;
   trayIconData.hIcon = (HICON)GetClassLongPtrW(window, GCLP_HICON);
   GetWindowTextW(window, trayIconData.szTip, 128);
-  return Shell_NotifyIconW(NIM_ADD, &trayIconData);
+  return shellNotifyIcon(NIM_ADD, &trayIconData);
 }
 
-BOOL removeTrayIcon() { return Shell_NotifyIconW(NIM_DELETE, &trayIconData); }
+BOOL removeTrayIcon() { return shellNotifyIcon(NIM_DELETE, &trayIconData); }
 
 bool trayIconShown(HWND window) {
   return ALWAYS_TRAY || !IsWindowVisible(window) || (Z_ORDER == 2 && IsIconic(window));
@@ -33,8 +54,8 @@ void modifyTrayIcon(HWND window, HICON icon, const wchar_t* tip) {
   data.uID = 1;
   data.uFlags = NIF_TIP | (icon ? NIF_ICON : 0);
   data.hIcon = icon;
-  wcsncpy_s(data.szTip, tip, _TRUNCATE);
-  Shell_NotifyIconW(NIM_MODIFY, &data);
+  wcsncpy_s(data.szTip, tip ? tip : L"", _TRUNCATE);
+  shellNotifyIcon(NIM_MODIFY, &data);
 }
 
 bool balloonPreferred(HWND window) { return BALLOON && trayIconShown(window); }
@@ -45,18 +66,126 @@ void showBalloon(HWND window, const wchar_t* text, const wchar_t* title) {
   data.hWnd = window;
   data.uID = 1;
   data.uFlags = NIF_INFO;
-  wcsncpy_s(data.szInfoTitle, title, _TRUNCATE);
-  wcsncpy_s(data.szInfo, text, _TRUNCATE);
-  Shell_NotifyIconW(NIM_MODIFY, &data);
+  wcsncpy_s(data.szInfoTitle, title ? title : L"", _TRUNCATE);
+  wcsncpy_s(data.szInfo, text ? text : L"", _TRUNCATE);
+  shellNotifyIcon(NIM_MODIFY, &data);
 }
 
-void applyTrayOptions(HWND) {}
+void applyTrayOptions(HWND window) {
+  removeTrayIcon();
+  if (ALWAYS_TRAY && !addTrayIcon(window)) {
+    IN_TRAY = 0;
+    ALWAYS_TRAY = 0;
+    setMousePassThrough(window, 14);
+    MessageBoxW(window, L"トレイアイコンの追加に失敗しました。\nタスクトレイに入れる設定を変更します。", L"Velmora",
+                MB_ICONERROR);
+  }
 
-void setMousePassThrough(HWND, int command) {
-  UNTOUCHABLE = command - 14;
-  writeOptionInt(L"UNTOUCHABLE", UNTOUCHABLE);
+  // The taskbar takes a changed WS_EX_TOOLWINDOW into account only when the window is shown anew.
+  LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+  ShowWindow(window, SW_HIDE);
+  if ((IN_TRAY || ALWAYS_TRAY) && HIDE_TASKBAR)
+    exStyle |= WS_EX_TOOLWINDOW;
+  else
+    exStyle &= ~WS_EX_TOOLWINDOW;
+  SetWindowLongW(window, GWL_EXSTYLE, exStyle);
+  ShowWindow(window, SW_SHOW);
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+
+  if (WIN_SAVE && !IsZoomed(window) && !IsIconic(window)) {
+    saveWindowPosition(window);
+    saveWindowSize(window);
+  }
+  InvalidateRect(window, nullptr, FALSE);
+
+  const IntKeyValue keys[] = {
+      {L"UNTOUCHABLE", UNTOUCHABLE}, {L"ALWAYS_TRAY", ALWAYS_TRAY},
+      {L"IN_TRAY", IN_TRAY},         {L"HIDE_TASKBAR", HIDE_TASKBAR},
+      {L"EXIT_CHECK", EXIT_CHECK},   {L"START_SYURYO_CHECK", START_SYURYO_CHECK},
+      {L"BALLOON", BALLOON},         {L"WIN_SAVE", WIN_SAVE},
+      {L"JIKOKU_LOOP", JIKOKU_LOOP},
+  };
+  writeOptionGroup(window, keys, 9);
 }
 
-void trayToggleWindow(ClickTimingRecord*) {}
-void trayLeftDoubleClick(HWND) {}
-bool onMinimiseRequest(HWND) { return false; }
+void setMousePassThrough(HWND window, int command) {
+  int mode = command - 14;
+  if (mode < 0 || mode > 2) return;
+  if (mode == 1) {
+    // A window that lets every click through can only be reached from the tray.
+    removeTrayIcon();
+    if (!addTrayIcon(window)) {
+      ALWAYS_TRAY = 0;
+      IN_TRAY = 0;
+      writeOptionInt(L"ALWAYS_TRAY", 0);
+      writeOptionInt(L"IN_TRAY", 0);
+      MessageBoxW(window, L"トレイアイコンの追加に失敗しました。\n設定の変更をキャンセルします。", L"Velmora",
+                  MB_ICONERROR);
+      return;
+    }
+    ALWAYS_TRAY = 1;
+  }
+  UNTOUCHABLE = mode;
+  writeOptionInt(L"UNTOUCHABLE", mode);
+
+  setStyleBits(window, GWL_EXSTYLE, WS_EX_TRANSPARENT, mode != 0 && !isFramed(window));
+
+  if (mode == 2) {
+    setStyleBits(window, GWL_STYLE, WS_MAXIMIZEBOX, false);
+    ShowWindow(window, SW_RESTORE);
+    if (!backgroundWindow) backgroundWindow = createBackgroundWindow(window);
+    return;
+  }
+  if (mode == 1) ALWAYS_TRAY = 1;
+  setStyleBits(window, GWL_STYLE, WS_MAXIMIZEBOX, true);
+  if (HWND background = backgroundWindow) PostMessageW(background, WM_CLOSE, 0, 0);
+  backgroundWindow = nullptr;
+}
+
+void trayToggleWindow(ClickTimingRecord* record) {
+  HWND window = record->window;
+  if (Z_ORDER != 2) {
+    if (IN_TRAY) {
+      if (IsWindowVisible(window)) {
+        ShowWindow(window, SW_HIDE);
+        return;
+      }
+      if (!ALWAYS_TRAY && !removeTrayIcon()) return;
+      ShowWindow(window, SW_SHOW);
+      bringToFront(window);
+      return;
+    }
+    if (IsIconic(window)) {
+      ShowWindow(window, SW_RESTORE);
+      if (backgroundWindow) bringToFront(window);
+      return;
+    }
+  } else if (IsIconic(window)) {
+    if (ALWAYS_TRAY || removeTrayIcon()) ShowWindow(window, SW_RESTORE);
+    return;
+  }
+  ShowWindow(window, SW_MINIMIZE);
+}
+
+void trayLeftDoubleClick(HWND window) {
+  if (isAlarmPlaying()) {
+    stopAlarm();
+    return;
+  }
+  ShowWindow(window, SW_SHOW);
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+  if (!ALWAYS_TRAY) removeTrayIcon();
+  SetForegroundWindow(window);
+}
+
+bool onMinimiseRequest(HWND window) {
+  if (Z_ORDER == 2 && !ALWAYS_TRAY) {
+    addTrayIcon(window);
+    return false;
+  }
+  if (IN_TRAY && (ALWAYS_TRAY || addTrayIcon(window))) {
+    ShowWindow(window, SW_HIDE);
+    return true;
+  }
+  return false;
+}

@@ -7,6 +7,8 @@
 struct ClickTimingRecord;
 
 extern NOTIFYICONDATAW trayIconData;
+// Every call to the shell's notification area goes through here (tests put a recorder in).
+extern BOOL(WINAPI* shellNotifyIcon)(DWORD message, PNOTIFYICONDATAW data);
 
 BOOL addTrayIcon(HWND window);
 BOOL removeTrayIcon();

@@ -1,0 +1,316 @@
+// The tray icon's requests to the shell, its reactions to clicks and minimising, the
+// options applied after OK and the click-through modes, against a model of the shell.
+#include "tray_test_support.h"
+
+#include "app/click_timing.h"
+#include "shell/looks.h"
+
+using traytest::FakeShell;
+using traytest::MessageBoxWatcher;
+using traytest::TrayFixture;
+
+namespace {
+
+std::string narrow(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+enum class Shown { Normal, Minimised, Hidden };
+
+void putInto(HWND window, Shown state) {
+  ShowWindow(window, SW_SHOWNORMAL);
+  if (state == Shown::Minimised) ShowWindow(window, SW_MINIMIZE);
+  if (state == Shown::Hidden) ShowWindow(window, SW_HIDE);
+}
+
+Shown stateOf(HWND window) {
+  if (!IsWindowVisible(window)) return Shown::Hidden;
+  return IsIconic(window) ? Shown::Minimised : Shown::Normal;
+}
+
+const char* name(Shown s) { return s == Shown::Normal ? "normal" : s == Shown::Minimised ? "minimised" : "hidden"; }
+
+}  // namespace
+
+using TrayIcon = TrayFixture;
+
+TEST_F(TrayIcon, AddSendsTheTitleClassIconAndCallbackAndDeleteUsesTheSameRecord) {
+  std::wstring longTitle(200, L'題');
+  SetWindowTextW(window, longTitle.c_str());
+  ASSERT_TRUE(addTrayIcon(window));
+  ASSERT_EQ(shell.calls.size(), 1u);
+  const NOTIFYICONDATAW& added = shell.calls[0].data;
+  EXPECT_EQ(shell.calls[0].message, (DWORD)NIM_ADD);
+  EXPECT_EQ(added.cbSize, 936u);
+  EXPECT_EQ(added.hWnd, window);
+  EXPECT_EQ(added.uID, 1u);
+  EXPECT_EQ(added.uFlags, 7u);
+  EXPECT_EQ(added.uCallbackMessage, 0x8000u);
+  EXPECT_EQ(added.hIcon, (HICON)GetClassLongPtrW(window, GCLP_HICON));
+  EXPECT_EQ(std::wstring(added.szTip), longTitle.substr(0, 127));
+  EXPECT_FALSE(addTrayIcon(window)) << "a second add of the same icon fails harmlessly";
+  EXPECT_TRUE(removeTrayIcon());
+  EXPECT_FALSE(shell.has(window));
+}
+
+TEST_F(TrayIcon, TipIconAndBalloonChangesUseTheFullRecordWithOnlyTheirFlags) {
+  addTrayIcon(window);
+  shell.calls.clear();
+  HICON icon = (HICON)GetClassLongPtrW(window, GCLP_HICON);
+  modifyTrayIcon(window, icon, L"間隔指定タイマー作動中 - Velmora");
+  modifyTrayIcon(window, nullptr, L"Velmora");
+  std::wstring longText(300, L't'), longTitle(100, L'T');
+  showBalloon(window, longText.c_str(), longTitle.c_str());
+  ASSERT_EQ(shell.calls.size(), 3u);
+  for (const auto& c : shell.calls) {
+    EXPECT_EQ(c.message, (DWORD)NIM_MODIFY);
+    EXPECT_EQ(c.data.cbSize, sizeof(NOTIFYICONDATAW));
+    EXPECT_EQ(c.data.hWnd, window);
+    EXPECT_EQ(c.data.uID, 1u);
+  }
+  EXPECT_EQ(shell.calls[0].data.uFlags, 6u);
+  EXPECT_EQ(shell.calls[0].data.hIcon, icon);
+  EXPECT_EQ(std::wstring(shell.calls[0].data.szTip), L"間隔指定タイマー作動中 - Velmora");
+  EXPECT_EQ(shell.calls[1].data.uFlags, 4u);
+  const NOTIFYICONDATAW& balloon = shell.calls[2].data;
+  EXPECT_EQ(balloon.uFlags, 16u);
+  EXPECT_EQ(std::wstring(balloon.szInfo), longText.substr(0, 255));
+  EXPECT_EQ(std::wstring(balloon.szInfoTitle), longTitle.substr(0, 63));
+  EXPECT_EQ(balloon.dwInfoFlags, 0u);
+  EXPECT_EQ(balloon.uTimeout, 0u);
+}
+
+TEST_F(TrayIcon, IconCountsAsShownAndBalloonsArePreferredByTheRule) {
+  struct Case {
+    int alwaysTray, zOrder, balloon;
+    Shown state;
+    bool shown;
+  } cases[] = {
+      {1, 0, 1, Shown::Normal, true},     {0, 0, 1, Shown::Normal, false},
+      {0, 0, 1, Shown::Hidden, true},     {0, 0, 1, Shown::Minimised, false},
+      {0, 2, 1, Shown::Minimised, true},  {0, 2, 1, Shown::Normal, false},
+      {1, 0, 0, Shown::Normal, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "always " << c.alwaysTray << " z " << c.zOrder << " " << name(c.state));
+    ALWAYS_TRAY = c.alwaysTray;
+    Z_ORDER = c.zOrder;
+    BALLOON = c.balloon;
+    putInto(window, c.state);
+    EXPECT_EQ(trayIconShown(window), c.shown);
+    EXPECT_EQ(balloonPreferred(window), c.shown && c.balloon);
+  }
+}
+
+TEST_F(TrayIcon, LooksRepeatTheTitleAsTipOnlyWhileTheIconIsShown) {
+  ALWAYS_TRAY = 0;
+  setTitleAndTip(window, L"あと5秒で自動終了 - Velmora");
+  EXPECT_EQ(shell.count(NIM_MODIFY), 0);
+  ShowWindow(window, SW_HIDE);
+  addTrayIcon(window);
+  setTitleAndTip(window, L"Velmora");
+  ASSERT_EQ(shell.count(NIM_MODIFY), 1);
+  EXPECT_EQ(std::wstring(shell.calls.back().data.szTip), L"Velmora");
+}
+
+TEST_F(TrayIcon, SingleClickTogglesTheWindowByTheTrayOptions) {
+  struct Case {
+    int zOrder, inTray, alwaysTray;
+    Shown before;
+    bool iconBefore, shellWorks;
+    Shown after;
+    bool iconAfter;
+  } cases[] = {
+      // In the tray: a click hides a shown window, brings back a hidden one and drops the icon.
+      {0, 1, 0, Shown::Normal, true, true, Shown::Hidden, true},
+      {0, 1, 0, Shown::Hidden, true, true, Shown::Normal, false},
+      {0, 1, 1, Shown::Hidden, true, true, Shown::Normal, true},
+      // The icon cannot be removed: the window stays in the tray.
+      {0, 1, 0, Shown::Hidden, true, false, Shown::Hidden, true},
+      // Only the permanent icon: restore a minimised window, minimise a normal one.
+      {0, 0, 1, Shown::Minimised, true, true, Shown::Normal, true},
+      {0, 0, 1, Shown::Normal, true, true, Shown::Minimised, true},
+      // Embedded in the desktop: a minimised window comes back and its icon goes.
+      {2, 0, 0, Shown::Minimised, true, true, Shown::Normal, false},
+      {2, 0, 1, Shown::Minimised, true, true, Shown::Normal, true},
+      {2, 0, 0, Shown::Minimised, true, false, Shown::Minimised, true},
+      {2, 1, 0, Shown::Normal, true, true, Shown::Minimised, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "z " << c.zOrder << " in " << c.inTray << " always " << c.alwaysTray
+                                    << " " << name(c.before) << " shell " << c.shellWorks);
+    Z_ORDER = c.zOrder;
+    IN_TRAY = c.inTray;
+    ALWAYS_TRAY = c.alwaysTray;
+    putInto(window, c.before);
+    shell.working = true;
+    shell.icons.clear();
+    if (c.iconBefore) addTrayIcon(window);
+    shell.working = c.shellWorks;
+    ClickTimingRecord record;
+    record.window = window;
+    trayToggleWindow(&record);
+    pump();
+    EXPECT_EQ(name(stateOf(window)), std::string(name(c.after)));
+    EXPECT_EQ(shell.has(window), c.iconAfter);
+  }
+}
+
+TEST_F(TrayIcon, MinimiseGoesToTheTrayOnlyWhenTheIconIsThere) {
+  struct Case {
+    int zOrder, inTray, alwaysTray;
+    bool shellWorks;
+    bool handled;  // true: hidden here instead of minimised
+    bool iconAfter;
+  } cases[] = {
+      {0, 1, 0, true, true, true},   {0, 1, 1, true, true, true},
+      {0, 1, 0, false, false, false},  // no icon: a normal minimise
+      {0, 0, 0, true, false, false}, {0, 0, 1, true, false, true},
+      {2, 0, 0, true, false, true},  // embedded: icon added and still minimised
+      {2, 1, 0, true, false, true},
+      {2, 1, 1, true, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "z " << c.zOrder << " in " << c.inTray << " always " << c.alwaysTray
+                                    << " shell " << c.shellWorks);
+    Z_ORDER = c.zOrder;
+    IN_TRAY = c.inTray;
+    ALWAYS_TRAY = c.alwaysTray;
+    putInto(window, Shown::Normal);
+    shell.working = true;
+    shell.icons.clear();
+    if (c.alwaysTray) addTrayIcon(window);
+    shell.working = c.shellWorks;
+    EXPECT_EQ(onMinimiseRequest(window), c.handled);
+    EXPECT_EQ(IsWindowVisible(window) == FALSE, c.handled);
+    EXPECT_EQ(shell.has(window), c.iconAfter);
+  }
+}
+
+TEST_F(TrayIcon, DoubleClickBringsTheWindowBackAndKeepsOnlyAPermanentIcon) {
+  for (int alwaysTray : {0, 1}) {
+    for (Shown before : {Shown::Hidden, Shown::Minimised}) {
+      SCOPED_TRACE(testing::Message() << "always " << alwaysTray << " " << name(before));
+      ALWAYS_TRAY = alwaysTray;
+      putInto(window, before);
+      shell.icons.clear();
+      addTrayIcon(window);
+      trayLeftDoubleClick(window);
+      pump();
+      EXPECT_EQ(stateOf(window), Shown::Normal);
+      EXPECT_EQ(shell.has(window), alwaysTray == 1);
+    }
+  }
+}
+
+TEST_F(TrayIcon, OptionsOkWritesTheNineKeysInOrder) {
+  UNTOUCHABLE = 2;
+  ALWAYS_TRAY = 1;
+  IN_TRAY = 1;
+  HIDE_TASKBAR = 1;
+  EXIT_CHECK = 0;
+  START_SYURYO_CHECK = 1;
+  BALLOON = 1;
+  WIN_SAVE = 0;
+  JIKOKU_LOOP = 1;
+  applyTrayOptions(window);
+  EXPECT_EQ(narrow(fileText()),
+            narrow(L"[OPTION_SETTING]\r\nUNTOUCHABLE=2\r\nALWAYS_TRAY=1\r\nIN_TRAY=1\r\nHIDE_TASKBAR=1\r\n"
+                   L"EXIT_CHECK=0\r\nSTART_SYURYO_CHECK=1\r\nBALLOON=1\r\nWIN_SAVE=0\r\nJIKOKU_LOOP=1\r\n"));
+  EXPECT_TRUE(shell.has(window));
+}
+
+TEST_F(TrayIcon, OptionsOkGivesNoTaskbarButtonExactlyWhenATrayOptionIsOn) {
+  struct Case {
+    int inTray, alwaysTray, hideTaskbar;
+    bool toolWindow;
+  } cases[] = {
+      {0, 0, 1, false}, {1, 0, 1, true}, {0, 1, 1, true}, {1, 1, 1, true}, {1, 1, 0, false}, {0, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "in " << c.inTray << " always " << c.alwaysTray << " hide " << c.hideTaskbar);
+    IN_TRAY = c.inTray;
+    ALWAYS_TRAY = c.alwaysTray;
+    HIDE_TASKBAR = c.hideTaskbar;
+    putInto(window, Shown::Hidden);  // even from the tray the window comes back
+    applyTrayOptions(window);
+    pump();
+    EXPECT_EQ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0, c.toolWindow);
+    EXPECT_EQ(stateOf(window), Shown::Normal);
+    EXPECT_EQ(shell.has(window), c.alwaysTray == 1);
+  }
+}
+
+TEST_F(TrayIcon, OptionsOkWithoutAShellTurnsTheTrayOptionsOffAndSaysSo) {
+  ALWAYS_TRAY = 1;
+  IN_TRAY = 1;
+  UNTOUCHABLE = 1;
+  HIDE_TASKBAR = 1;
+  shell.working = false;
+  std::vector<std::wstring> texts;
+  {
+    MessageBoxWatcher watcher;
+    applyTrayOptions(window);
+    texts = watcher.texts();
+  }
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(narrow(texts[0]), narrow(L"トレイアイコンの追加に失敗しました。\nタスクトレイに入れる設定を変更します。"));
+  EXPECT_EQ(ALWAYS_TRAY, 0);
+  EXPECT_EQ(IN_TRAY, 0);
+  EXPECT_EQ(UNTOUCHABLE, 0);
+  EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+  EXPECT_EQ(readKey(L"ALWAYS_TRAY"), L"0");
+  EXPECT_EQ(readKey(L"IN_TRAY"), L"0");
+  EXPECT_EQ(readKey(L"UNTOUCHABLE"), L"0");
+}
+
+TEST_F(TrayIcon, ClickThroughModesSetTheStylesAndTheTrayIcon) {
+  struct Case {
+    bool framed;
+    int command;
+    bool transparent, maximiseBox;
+  } cases[] = {
+      {false, 14, false, true}, {false, 15, true, true}, {false, 16, true, false},
+      {true, 14, false, true},  {true, 15, false, true}, {true, 16, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "framed " << c.framed << " command " << c.command);
+    LONG style = c.framed ? WS_OVERLAPPEDWINDOW : (WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    SetWindowLongW(window, GWL_STYLE, style | WS_VISIBLE);
+    ALWAYS_TRAY = 0;
+    shell.icons.clear();
+    setMousePassThrough(window, c.command);
+    EXPECT_EQ(UNTOUCHABLE, c.command - 14);
+    EXPECT_EQ(readKey(L"UNTOUCHABLE"), std::to_wstring(c.command - 14));
+    EXPECT_EQ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0, c.transparent);
+    EXPECT_EQ((GetWindowLongW(window, GWL_STYLE) & WS_MAXIMIZEBOX) != 0, c.maximiseBox);
+    EXPECT_EQ(ALWAYS_TRAY, c.command == 15 ? 1 : 0);
+    EXPECT_EQ(shell.has(window), c.command == 15);
+  }
+}
+
+TEST_F(TrayIcon, ClickThroughEverywhereWithoutAShellIsCancelled) {
+  SetWindowLongW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE | WS_MAXIMIZEBOX);
+  UNTOUCHABLE = 0;
+  ALWAYS_TRAY = 1;
+  IN_TRAY = 1;
+  shell.working = false;
+  std::vector<std::wstring> texts;
+  {
+    MessageBoxWatcher watcher;
+    setMousePassThrough(window, 15);
+    texts = watcher.texts();
+  }
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(narrow(texts[0]), narrow(L"トレイアイコンの追加に失敗しました。\n設定の変更をキャンセルします。"));
+  EXPECT_EQ(UNTOUCHABLE, 0);
+  EXPECT_EQ(ALWAYS_TRAY, 0);
+  EXPECT_EQ(IN_TRAY, 0);
+  EXPECT_EQ(readKey(L"ALWAYS_TRAY"), L"0");
+  EXPECT_EQ(readKey(L"IN_TRAY"), L"0");
+  EXPECT_EQ(readKey(L"UNTOUCHABLE"), L"<missing>");
+  EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+}
