@@ -19,6 +19,13 @@ const wchar_t kLoadErrorCaption[] = L"アラームファイルの読み込みエ
 
 void mci(const wchar_t* command, HWND callback = nullptr) { mciSendStringW(command, nullptr, 0, callback); }
 
+// The only device this program ever opens is the alias "alarm" (each open closes all others
+// first), so play, seek and stop name it: Wine refuses those three for the device "all"
+// (MCIERR_CANNOT_USE_ALL), while "close all" works everywhere.
+const wchar_t kPlay[] = L"play alarm notify";
+const wchar_t kSeekToStart[] = L"seek alarm to start";
+const wchar_t kStop[] = L"stop alarm";
+
 const int kAlarmFileControls[] = {IDC_ALARM_FILE, IDC_ALARM_LOOP, IDC_ALARM_BROWSE};
 
 void onAlarmDialogInit(HWND dialog) {
@@ -93,17 +100,17 @@ void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag) {
   alarmLoopFlag = (int)loopFlag;
   loadAlarm(window, reinterpret_cast<const wchar_t*>(pathPointer));
   // After a failed open nothing is open, so this does nothing.
-  mci(L"play all notify", window);
+  mci(kPlay, window);
 }
 
 void onAlarmNotify(HWND window, WPARAM code) {
   if (!alarmLoopFlag || code != MCI_NOTIFY_SUCCESSFUL) return;
-  mci(L"seek all to start");
-  mci(L"play all notify", window);
+  mci(kSeekToStart);
+  mci(kPlay, window);
 }
 
 BOOL loadAlarm(HWND owner, const wchar_t* path) {
-  mci(L"stop all");
+  mci(kStop);
   mci(L"close all");
   wchar_t buffer[1024];
   MCIERROR error;
@@ -116,7 +123,7 @@ BOOL loadAlarm(HWND owner, const wchar_t* path) {
     showMessageAsync(owner, buffer, kLoadErrorCaption, MB_ICONERROR);
     return FALSE;
   }
-  mci(L"seek all to start");
+  mci(kSeekToStart);
   return TRUE;
 }
 
@@ -126,7 +133,7 @@ bool isAlarmPlaying() {
   return lstrcmpW(mode, L"playing") == 0;
 }
 
-void stopAlarm() { mci(L"stop all"); }
+void stopAlarm() { mci(kStop); }
 
 void playSecondTick() { PlaySoundW(secondSoundPath, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }
 

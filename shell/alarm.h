@@ -15,7 +15,7 @@ void onAlarmNotify(HWND window, WPARAM code);
 BOOL loadAlarm(HWND owner, const wchar_t* path);
 // "status alarm mode" answers "playing".
 bool isAlarmPlaying();
-// "stop all": the device stays open.
+// Stops the alarm; the device stays open (closed by the next loadAlarm or at exit).
 void stopAlarm();
 // The tick of every second (asynchronous, silent when the file is missing).
 void playSecondTick();

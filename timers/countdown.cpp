@@ -90,6 +90,9 @@ int selectedListNumber(HWND dialog, int id) {
 
 void onIntervalDialogOk(HWND dialog) {
   DWORD answer = (DWORD)SendDlgItemMessageW(dialog, IDC_INTERVAL_HOURS_SPIN, UDM_GETPOS, 0, 0);
+  // Windows reports an empty buddy as an error in the high half; Wine answers 0. Both mean
+  // "no valid number typed", which gives the largest value.
+  if (GetWindowTextLengthW(GetDlgItem(dialog, IDC_INTERVAL_HOURS)) == 0) answer |= 0x10000;
   intervalHours = clampDialogHours(answer);
   intervalMinutes = selectedListNumber(dialog, IDC_INTERVAL_MINUTES);
   intervalSeconds = selectedListNumber(dialog, IDC_INTERVAL_SECONDS);

@@ -1,0 +1,269 @@
+// The interval start and the count-down loop run for real on their threads against a hidden
+// window: looks, keys on disk, the alarm request at the end, stopping, and one loop at a time.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "app/settings.h"
+#include "res/resource.h"
+#include "timers/countdown.h"
+#include "timers/timer_state.h"
+#include "countdown_test_support.h"
+
+using namespace countdown_test;
+
+namespace {
+
+const wchar_t kRunningTitle[] = L"間隔指定タイマー作動中 - Velmora";
+
+class Countdown : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ini_ = tempPath(L"countdown-" + std::to_wstring(counter_++) + L".ini");
+    DeleteFileW(ini_.c_str());
+    wcscpy_s(savedIni_, settingsFilePath);
+    wcscpy_s(settingsFilePath, ini_.c_str());
+    saved_ = {START_SYURYO_CHECK, ALARM_PLAY, ALARM_LOOP, TIMER_LOOP, SECOND_SOUND, SHOW_SEC, AUTO_CLOSE_INDEX,
+              BALLOON, intervalHours, intervalMinutes, intervalSeconds};
+    START_SYURYO_CHECK = 0;
+    ALARM_PLAY = 1;
+    ALARM_LOOP = 0;
+    TIMER_LOOP = 0;
+    SECOND_SOUND = 0;
+    SHOW_SEC = 1;
+    AUTO_CLOSE_INDEX = 0;
+    BALLOON = 0;
+    setInterval(0, 0, 1);
+    repeatCount = 0;
+    recordOnly() = true;
+    ASSERT_EQ(targetTick, 0u);
+  }
+  void TearDown() override {
+    stopRequested = 1;
+    pumpUntil([] { return targetTick == 0u; }, 2000);
+    pump(100);
+    std::atomic<int>* values[] = {&START_SYURYO_CHECK, &ALARM_PLAY, &ALARM_LOOP, &TIMER_LOOP, &SECOND_SOUND, &SHOW_SEC,
+                                  &AUTO_CLOSE_INDEX, &BALLOON, &intervalHours, &intervalMinutes, &intervalSeconds};
+    for (size_t i = 0; i < saved_.size(); ++i) *values[i] = saved_[i];
+    wcscpy_s(settingsFilePath, savedIni_);
+    DeleteFileW(ini_.c_str());
+  }
+  static void setInterval(int h, int m, int s) {
+    intervalHours = h;
+    intervalMinutes = m;
+    intervalSeconds = s;
+  }
+  std::wstring key(const wchar_t* section, const wchar_t* name) const {
+    wchar_t text[64];
+    GetPrivateProfileStringW(section, name, L"<none>", text, 64, ini_.c_str());
+    return text;
+  }
+  int alarmRequests() const { return window_.count(WM_PLAY_SOUND); }
+
+  TestWindow window_;
+  std::wstring ini_;
+  wchar_t savedIni_[1024];
+  std::vector<int> saved_;
+  static inline int counter_ = 0;
+};
+
+TEST_F(Countdown, IntervalRunShowsTheRunningLookWritesItsKeysAndAsksForTheAlarmAtZero) {
+  ALARM_LOOP = 1;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  DWORD started = GetTickCount();
+  intervalStartThread(window_.hwnd);
+  ASSERT_NE(targetTick, 0u);
+  EXPECT_NEAR(double(targetTick - started), 1000.0, 20.0);
+  ASSERT_TRUE(pumpUntil([&] { return window_.title() == kRunningTitle; }, 1000));
+  EXPECT_TRUE(pumpUntil([&] { return key(L"TIMER", L"RESUME") == L"1"; }, 500));
+  EXPECT_EQ(key(L"TIMER", L"TYPE"), L"1");
+  EXPECT_EQ(key(L"TIMER", L"LOOP_CNT"), L"0");
+  EXPECT_EQ(key(L"ALARM_TIME", L"YEAR"), std::to_wstring(targetTime.wYear));
+  EXPECT_EQ(key(L"ALARM_TIME", L"SECOND"), std::to_wstring(targetTime.wSecond));
+  EXPECT_EQ(targetTime.wSecond, (now.wSecond + 1) % 60);
+  EXPECT_GT(remainingMs, 0u);
+  EXPECT_LE(remainingMs, 1000u);
+  HICON running = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_RUNNING), IMAGE_ICON, 0, 0,
+                                    LR_SHARED);
+  EXPECT_EQ((HICON)GetClassLongPtrW(window_.hwnd, GCLP_HICON), running);
+
+  ASSERT_TRUE(pumpUntil([&] { return alarmRequests() == 1; }, 2500));
+  const Posted& request = posted().front();
+  EXPECT_EQ(request.wParam, (WPARAM)ALARM_FILE);
+  EXPECT_EQ(request.lParam, 1);
+  EXPECT_GE(request.tick - started, 990u) << "ended early";
+  EXPECT_LE(request.tick - started, 1200u);
+  EXPECT_EQ(targetTick, 0u);
+  EXPECT_EQ(remainingMs, 0u);
+  EXPECT_EQ(key(L"TIMER", L"RESUME"), L"0");
+  EXPECT_TRUE(pumpUntil([&] { return window_.title() == L"Velmora"; }, 500));
+}
+
+TEST_F(Countdown, ZeroIntervalStartsNothing) {
+  setInterval(0, 0, 0);
+  intervalStartThread(window_.hwnd);
+  EXPECT_EQ(targetTick, 0u);
+  pump(300);
+  EXPECT_EQ(window_.title(), L"Velmora");
+  EXPECT_EQ(key(L"TIMER", L"RESUME"), L"<none>");
+  EXPECT_TRUE(ownDialogs().empty());
+}
+
+TEST_F(Countdown, IntervalBeyondTheTickCounterIsRefusedWithAMessage) {
+  setInterval(1193, 59, 59);
+  std::atomic<bool> done{false};
+  std::thread start([&] {
+    intervalStartThread(window_.hwnd);
+    done = true;
+  });
+  HWND box = waitForOwnDialog(L"Velmora");
+  EXPECT_NE(box, nullptr);
+  EXPECT_EQ(messageBoxText(box), L"設定できる時間の範囲を超えています");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  pumpUntil([&] { return done.load(); }, 3000);
+  start.join();
+  EXPECT_EQ(targetTick, 0u);
+  EXPECT_EQ(key(L"TIMER", L"RESUME"), L"<none>");
+}
+
+TEST_F(Countdown, StopRequestEndsTheLoopWithoutTimeUpAlsoInTheFinalSleep) {
+  struct Case {
+    int seconds;
+    DWORD stopAfter;
+  } cases[] = {{3, 300}, {1, 200}};  // the second stops during the final sub-second sleep
+  for (const Case& c : cases) {
+    posted().clear();
+    stopRequested = 0;
+    setInterval(0, 0, c.seconds);
+    DWORD started = GetTickCount();
+    intervalStartThread(window_.hwnd);
+    pump(c.stopAfter);
+    stopRequested = 1;
+    ASSERT_TRUE(pumpUntil([] { return targetTick == 0u; }, 1200));
+    EXPECT_LE(GetTickCount() - started, DWORD(c.seconds * 1000 + 200));
+    pump(400);
+    EXPECT_EQ(alarmRequests(), 0) << c.seconds;
+    EXPECT_EQ(key(L"TIMER", L"RESUME"), L"0");
+    EXPECT_EQ(window_.title(), L"Velmora");
+  }
+}
+
+TEST_F(Countdown, RacingStartsMakeOneLoopAndOneTimeUp) {
+  std::atomic<bool> go{false};
+  std::vector<std::thread> starters;
+  for (int i = 0; i < 12; ++i)
+    starters.emplace_back([&] {
+      while (!go) std::this_thread::yield();
+      intervalStartThread(window_.hwnd);
+    });
+  go = true;
+  for (std::thread& t : starters) t.join();
+  // A count-down thread created while a loop runs leaves that loop alone.
+  HANDLE extra = CreateThread(nullptr, 0, countdownThread, window_.hwnd, 0, nullptr);
+  ASSERT_NE(extra, nullptr);
+  pump(200);
+  EXPECT_EQ(WaitForSingleObject(extra, 0), WAIT_OBJECT_0) << "a second loop is running";
+  CloseHandle(extra);
+  EXPECT_NE(targetTick, 0u);
+  pump(2000);
+  EXPECT_EQ(alarmRequests(), 1);
+  EXPECT_EQ(targetTick, 0u);
+}
+
+TEST_F(Countdown, RepeatRestartsTheIntervalAndCountsTheRepeats) {
+  TIMER_LOOP = 1;
+  intervalStartThread(window_.hwnd);
+  ASSERT_TRUE(pumpUntil([&] { return alarmRequests() == 2; }, 3500));
+  EXPECT_TRUE(pumpUntil([] { return targetTick != 0u; }, 500)) << "the third run did not start";
+  EXPECT_EQ(repeatCount, 2);
+  EXPECT_EQ(key(L"TIMER", L"LOOP_CNT"), L"2");
+  DWORD gap = posted()[1].tick - posted()[0].tick;
+  EXPECT_NEAR(double(gap), 1000.0, 150.0);
+}
+
+// Dialog 201, run for real with its template.
+class IntervalDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { saved_ = {intervalHours, intervalMinutes, intervalSeconds}; }
+  void TearDown() override {
+    intervalHours = saved_[0];
+    intervalMinutes = saved_[1];
+    intervalSeconds = saved_[2];
+  }
+  INT_PTR run(const std::function<void(HWND)>& driver) {
+    return runDialogDriven(window_.hwnd, IDD_INTERVAL, intervalDialogProc, L"タイマーのセット", driver);
+  }
+  TestWindow window_;
+  std::vector<int> saved_;
+};
+
+std::wstring selectedText(HWND dialog, int id) {
+  HWND list = GetDlgItem(dialog, id);
+  LRESULT i = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  wchar_t text[16] = L"";
+  if (i != CB_ERR) SendMessageW(list, CB_GETLBTEXT, i, (LPARAM)text);
+  return text;
+}
+
+TEST_F(IntervalDialog, OpensAtZeroAndStoresTheClampedValuesOnOk) {
+  struct Case {
+    const wchar_t* hoursText;
+    int minuteItem, secondItem;
+    int hours, minutes, seconds;
+  } cases[] = {
+      {L"12", 59, 30, 12, 59, 30},
+      {L"1193", 0, 0, 1193, 0, 0},
+      {L"5000", 1, 2, 1193, 1, 2},  // above the range
+      {L"", 0, 59, 1193, 0, 59},    // cleared field: the up-down reports an error
+  };
+  for (const Case& c : cases) {
+    intervalHours = 5;
+    intervalMinutes = 6;
+    intervalSeconds = 7;
+    std::wstring hours, minutes, seconds;
+    LRESULT items = 0;
+    INT_PTR result = run([&](HWND d) {
+      if (!d) return;
+      hours = textOf(GetDlgItem(d, IDC_INTERVAL_HOURS));
+      minutes = selectedText(d, IDC_INTERVAL_MINUTES);
+      seconds = selectedText(d, IDC_INTERVAL_SECONDS);
+      items = SendDlgItemMessageW(d, IDC_INTERVAL_SECONDS, CB_GETCOUNT, 0, 0);
+      SetDlgItemTextW(d, IDC_INTERVAL_HOURS, c.hoursText);
+      SendDlgItemMessageW(d, IDC_INTERVAL_MINUTES, CB_SETCURSEL, c.minuteItem, 0);
+      SendDlgItemMessageW(d, IDC_INTERVAL_SECONDS, CB_SETCURSEL, c.secondItem, 0);
+      PostMessageW(d, WM_COMMAND, IDOK, 0);
+    });
+    SCOPED_TRACE(testing::Message() << "hours text " << c.hoursText);
+    EXPECT_EQ(hours, L"0");
+    EXPECT_EQ(minutes, L"0");
+    EXPECT_EQ(seconds, L"0");
+    EXPECT_EQ(items, 60);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(intervalHours, c.hours);
+    EXPECT_EQ(intervalMinutes, c.minutes);
+    EXPECT_EQ(intervalSeconds, c.seconds);
+  }
+}
+
+TEST_F(IntervalDialog, CancelChangesNothing) {
+  intervalHours = 2;
+  intervalMinutes = 3;
+  intervalSeconds = 4;
+  INT_PTR result = run([&](HWND d) {
+    if (!d) return;
+    SetDlgItemTextW(d, IDC_INTERVAL_HOURS, L"9");
+    PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(intervalHours, 2);
+  EXPECT_EQ(intervalMinutes, 3);
+  EXPECT_EQ(intervalSeconds, 4);
+}
+
+}  // namespace
