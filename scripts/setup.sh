@@ -9,6 +9,7 @@ packages=(
     xvfb x11-utils xdotool imagemagick xcompmgr openbox
     pulseaudio pulseaudio-utils sox
     googletest zip python3
+    clang lld unzip
 )
 
 is_installed() {
