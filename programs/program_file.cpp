@@ -184,7 +184,9 @@ bool parseProgramStepLine(wchar_t* line, ProgramStep* step) {
 
 void loadProgramStepsFrom(const wchar_t* path, ProgramStep** holder) {
   FILE* file = nullptr;
-  if (!path[0] || _wfopen_s(&file, path, L"r, ccs=UNICODE") != 0 || !file) {
+  // "ccs=UTF-16LE" reads like "ccs=UNICODE" is documented to (a UTF-8 or UTF-16 mark decides,
+  // no mark means UTF-16LE); Wine's runtime reads "ccs=UNICODE" without a mark as ANSI.
+  if (!path[0] || _wfopen_s(&file, path, L"r, ccs=UTF-16LE") != 0 || !file) {
     makeEmptyList(holder);
     return;
   }

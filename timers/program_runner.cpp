@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cwchar>
-#include <ctime>
 
 #include "app/main_window.h"
 #include "app/settings.h"
@@ -11,6 +10,7 @@
 #include "shell/tray_icon.h"
 #include "timers/auto_close.h"
 #include "timers/countdown.h"
+#include "timers/time_up.h"
 #include "timers/timer_state.h"
 
 namespace {
@@ -19,7 +19,7 @@ const wchar_t kCaption[] = L"Velmora";
 const wchar_t kThreadFailure[] = L"スレッドの作成に失敗しました";
 
 // Sixteen requests would have to wait unread behind each other before a buffer is reused;
-// the last unit of each buffer is never written, so even then a reader meets a terminator.
+// the last unit of each buffer only ever holds a terminator, so even then a reader meets one.
 constexpr unsigned kSoundSlots = 16;
 wchar_t soundRequestPaths[kSoundSlots][512];
 std::atomic<unsigned> nextSoundSlot{0};
@@ -44,34 +44,8 @@ void copyText(wchar_t* target, size_t capacity, const wchar_t* source) {
 
 const wchar_t* keepSoundPathForRequest(const wchar_t* path) {
   unsigned slot = nextSoundSlot.fetch_add(1) % kSoundSlots;
-  copyText(soundRequestPaths[slot], 511, path);
+  copyText(soundRequestPaths[slot], 512, path);
   return soundRequestPaths[slot];
-}
-
-SYSTEMTIME calendarEndAfter(const SYSTEMTIME& now, uint32_t waitMs) {
-  std::tm broken{};
-  broken.tm_year = now.wYear - 1900;
-  broken.tm_mon = now.wMonth - 1;
-  broken.tm_mday = now.wDay;
-  broken.tm_hour = now.wHour;
-  broken.tm_min = now.wMinute;
-  broken.tm_sec = now.wSecond;
-  broken.tm_isdst = 0;
-  const uint64_t total = (uint64_t)waitMs + now.wMilliseconds;
-  SYSTEMTIME end = now;
-  __time64_t seconds = _mktime64(&broken);
-  if (seconds == -1) return end;
-  seconds += (__time64_t)(total / 1000);
-  std::tm later{};
-  if (_localtime64_s(&later, &seconds) != 0) return end;
-  end.wYear = (WORD)(later.tm_year + 1900);
-  end.wMonth = (WORD)(later.tm_mon + 1);
-  end.wDay = (WORD)later.tm_mday;
-  end.wHour = (WORD)later.tm_hour;
-  end.wMinute = (WORD)later.tm_min;
-  end.wSecond = (WORD)later.tm_sec;
-  end.wMilliseconds = (WORD)(total % 1000);
-  return end;
 }
 
 DWORD WINAPI programStartThread(LPVOID parameter) {
@@ -110,8 +84,13 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
     MessageBoxW(window, L"設定できる時間の範囲を超えています", kCaption, MB_OK);
     return 0;
   }
-  targetTick = tick + wait;
-  targetTime = calendarEndAfter(now, wait);
+  // Another timer started meanwhile (the run was replaced between two steps): it keeps going.
+  if (!claimTargetTick(tick + wait)) return 0;
+  const uint64_t total = (uint64_t)wait + now.wMilliseconds;
+  SYSTEMTIME end = now;
+  calendarEnd(now, (long long)(total / 1000), end);
+  end.wMilliseconds = (WORD)(total % 1000);
+  targetTime = end;
   saveTargetTime(window);
   timerKind = TIMER_KIND_PROGRAM;
   saveTimerState();
@@ -160,7 +139,7 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
 
   if (soundPath) PostMessageW(window, WM_PLAY_SOUND, (WPARAM)soundPath, (LPARAM)repeat);
   if (!message[0]) return 0;
-  if (passCount != 0) swprintf(caption, 128, L"繰り返し %d 回目 - Velmora", passCount + 1);
+  formatTimeUpCaption(passCount, caption, 128);
   if (balloonPreferred(window)) {
     wchar_t title[64];
     copyText(title, 64, caption);

@@ -7,9 +7,6 @@ DWORD WINAPI programStartThread(LPVOID window);
 DWORD WINAPI programStepStartThread(LPVOID window);
 DWORD WINAPI programStepEndThread(LPVOID window);
 
-// Calendar end of a wait started at now (local time): whole seconds of waitMs plus now's
-// milliseconds carried through the calendar; the day of the week is left as in now.
-SYSTEMTIME calendarEndAfter(const SYSTEMTIME& now, uint32_t waitMs);
 // A copy of a step's sound path in one of a ring of buffers that live for the whole run, for
 // the play request: a new start may reload (and move) the step list while the request waits.
 const wchar_t* keepSoundPathForRequest(const wchar_t* path);
