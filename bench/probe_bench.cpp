@@ -8,8 +8,7 @@
 //   probe changes <pid> <ms>                            does the client area change within ms?
 //   probe menu-id <program file> <item text>            id of a menu item in the program's menus
 //   probe command <pid> <id>                            post WM_COMMAND id to the main window
-//   probe timeup <runs> <seconds> <program> <ini file> <message text>
-//                                                       lateness of the time-up notice
+//   probe timeup <runs> <seconds> <program> <ini file>  lateness of the time-up notice
 //
 // Results go to standard output as "name value" lines; the exit code is 0 on success.
 #include <windows.h>
@@ -436,7 +435,7 @@ int usage() {
   std::fprintf(stderr,
                "usage: probe launch <timeout s> <program> [args...] | close <pid> <timeout s> |\n"
                "       place <pid> <x> <y> <w> <h> | changes <pid> <ms> | menu-id <file> <text> |\n"
-               "       command <pid> <id> | timeup <runs> <seconds> <program> <ini> <message>\n");
+               "       command <pid> <id> | timeup <runs> <seconds> <program> <ini>\n");
   return 2;
 }
 
@@ -462,7 +461,9 @@ int main() {
   if (what == L"changes" && argc == 4) return changesCommand((DWORD)number(2), number(3));
   if (what == L"menu-id" && argc == 4) return menuIdCommand(argv[2], argv[3]);
   if (what == L"command" && argc == 4) return commandCommand((DWORD)number(2), number(3));
-  if (what == L"timeup" && argc == 7)
-    return timeUpCommand(number(2), number(3), argv[4], argv[5], argv[6]);
+  // The notice text is built in: Wine converts a command line from the Unix locale's
+  // character set, which may not be the UTF-8 a script passes.
+  if (what == L"timeup" && argc == 6)
+    return timeUpCommand(number(2), number(3), argv[4], argv[5], L"\u6642\u9593\u306b\u306a\u308a\u307e\u3057\u305f");
   return usage();
 }

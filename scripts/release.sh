@@ -30,7 +30,7 @@ case "$toolchain" in
 esac
 
 cmake -S "$root" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DVELMORA_TESTS=OFF >"$BUILD/configure.log" 2>&1 || {
+    >"$BUILD/configure.log" 2>&1 || {
     cat "$BUILD/configure.log" >&2
     echo "release.sh: configuring $BUILD failed" >&2
     exit 1

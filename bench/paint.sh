@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Time per frame of the read-out for the five layouts at three sizes, against the floor of
+# one FillRect plus one BitBlt (velmora_paint_bench.exe under Wine).
+#
+#   bash bench/paint.sh [milliseconds per case]
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+echo "== paint: renderFrame + copy, per frame (median)"
+wine "$BUILD/bin/velmora_paint_bench.exe" "$@" </dev/null >"$BUILD/paint-bench.out" 2>&1 || {
+    cat "$BUILD/paint-bench.out"
+    exit 1
+}
+tr -d '\r' <"$BUILD/paint-bench.out"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Every benchmark in one Wine session, one after another: paint, peer, time-up lateness.
+# The figures go to standard output and to <build>/bench-run/figures.txt.
+#
+#   bash bench/run.sh                  # build folder build-bench
+#   BUILD_DIR=other bash bench/run.sh
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+mkdir -p "$BUILD/bench-run"
+{
+    echo "Velmora benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(wine --version)"
+    bash "$bench_dir/paint.sh" 1000
+    echo
+    bash "$bench_dir/peer.sh"
+    echo
+    bash "$bench_dir/timeup.sh"
+} 2>&1 | tee "$BUILD/bench-run/figures.txt"

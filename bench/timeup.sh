@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Time-up lateness: 20 short count-downs started from the command line ("velmora.exe 2"),
+# each timed from its scheduled end (section ALARM_TIME of the settings file, which the
+# program writes at the start) to the moment its "時間になりました" notice is visible.
+#
+#   bash bench/timeup.sh                       # 20 runs of 2 s
+#   VELMORA_TIMEUP_RUNS=5 VELMORA_TIMEUP_SECONDS=3 bash bench/timeup.sh
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+runs="${VELMORA_TIMEUP_RUNS:-20}"
+length="${VELMORA_TIMEUP_SECONDS:-2}"
+dir="$(bench_folder timeup \
+    '[OPTION_SETTING]' 'SHOW_SEC=1' 'START_SYURYO_CHECK=1' 'EXIT_CHECK=0' 'WIN_SAVE=0' \
+    '[WINDOW]' 'LEFT=40' 'TOP=40' 'WIDTH=300' 'HEIGHT=200' '[TIMER]' 'RESUME=0')"
+ini="$(ls "$dir"/*" Velmora.ini")"
+out="$BUILD/bench-run/timeup.out"
+
+echo "== time-up lateness: $runs count-downs of $length s from the command line"
+status=0
+run_probe "$out" timeup "$runs" "$length" "$(windows_path "$dir/velmora.exe")" \
+    "$(windows_path "$ini")" || status=$?
+tr -d '\r' <"$out"
+exit $status
