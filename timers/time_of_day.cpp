@@ -168,7 +168,7 @@ DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
     refuse(window, L"設定された時刻は過去です");
     return 0;
   }
-  targetTick = (uint32_t)target.endTick;
+  if (!claimTargetTick((uint32_t)target.endTick)) return 0;  // another start got there first
   targetTime = target.normalised;
   saveTargetTime(window);
   timerKind = TIMER_KIND_TIME_OF_DAY;
