@@ -57,23 +57,28 @@ TEST(AutoCloseE2E, GraceZeroClosesRightAfterTheEnd) {
 }
 
 TEST(AutoCloseE2E, AClickOrACommandCancelsAndStillActs) {
+  enum How { Click, Command, TrayRelease };
   struct Case {
     const char* what;
-    bool command;
-  } cases[] = {{"left button press in the window", false}, {"seconds switch command", true}};
+    How how;
+  } cases[] = {{"left button press in the window", Click},
+               {"seconds switch command", Command},
+               {"left button release on the tray icon", TrayRelease}};
   for (const Case& c : cases) {
     VelmoraProcess app;
     ASSERT_TRUE(app.writeSettings(settings(L"AUTO_CLOSE_INDEX=2\r\nAUTO_CLOSE_SEC=3\r\n")));
     ASSERT_TRUE(app.start(L"1")) << app.lastError();
     ASSERT_TRUE(app.waitForTitle(secondsLeft(2), 4000)) << c.what << ": " << app.title();
-    if (c.command) {
-      ASSERT_TRUE(app.command(33));
-    } else {
-      ASSERT_TRUE(app.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20)));
-      ASSERT_TRUE(app.post(WM_LBUTTONUP, 0, MAKELPARAM(20, 20)));
+    switch (c.how) {
+      case Click:
+        ASSERT_TRUE(app.post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20)));
+        ASSERT_TRUE(app.post(WM_LBUTTONUP, 0, MAKELPARAM(20, 20)));
+        break;
+      case Command: ASSERT_TRUE(app.command(33)); break;
+      case TrayRelease: ASSERT_TRUE(app.post(WM_APP, 1, WM_LBUTTONUP)); break;
     }
     EXPECT_TRUE(app.waitForTitle(L"Velmora", 1000)) << c.what << ": " << app.title();
-    if (c.command) {
+    if (c.how == Command) {
       EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"SHOW_SEC", -1) == 0; }, 2000))
           << "the command still took effect";
     }

@@ -98,6 +98,35 @@ TEST(TimeOfDayE2E, EndsOnTheWholeSecondOfTheChosenTime) {
   EXPECT_TRUE(app.close());
 }
 
+TEST(TimeOfDayE2E, ResumedAfterAHardKillStillEndsOnTheWholeSecond) {
+  VelmoraProcess app;
+  ASSERT_TRUE(app.writeSettings(kQuiet));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  const long long target = wholeSecondAhead(6);
+  const SYSTEMTIME when = localAt(target);
+  ASSERT_TRUE(chooseTime(app, &when));
+  ASSERT_TRUE(app.waitForTitle(kTimeOfDayTitle, 2000)) << app.title();
+  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"RESUME") == 1; }, 3000));
+  Sleep(1000);
+  app.killHard();
+  Sleep(1000);
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  ASSERT_TRUE(app.waitForTitle(kTimeOfDayTitle, 2000)) << app.title();
+  long long seen = 0;
+  e2e::waitFor([&] {
+    if (app.title() == kTimeOfDayTitle) return false;
+    seen = nowMs();
+    return true;
+  }, 8000, 2);
+  ASSERT_NE(seen, 0) << app.title();
+  const long long error = seen - target;
+  std::printf("[ measured ] resumed time-of-day end %+lld ms from the chosen whole second\n", error);
+  RecordProperty("resumed_time_of_day_end_error_ms", std::to_string(error));
+  EXPECT_GE(error, -30);
+  EXPECT_LE(error, 150);
+  EXPECT_TRUE(app.close());
+}
+
 TEST(TimeOfDayE2E, CurrentTimeIsRefusedAsPast) {
   VelmoraProcess app;
   ASSERT_TRUE(app.writeSettings(kQuiet));
