@@ -158,6 +158,13 @@ int runVelmora(HINSTANCE instance, int showCommand) {
 
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // F4's command id 0 is also the id of the system menu's separators: TranslateAcceleratorW
+    // finds one, takes it for a disabled menu item and sends nothing. Send the command here.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_F4 && GetKeyState(VK_SHIFT) >= 0 &&
+        GetKeyState(VK_CONTROL) >= 0) {
+      SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(CMD_STOP_ALARM, 1), 0);
+      continue;
+    }
     if (!TranslateAcceleratorW(mainWindow, accelerators, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
