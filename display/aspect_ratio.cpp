@@ -28,27 +28,27 @@ int clampTo(long long v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : (i
 
 }  // namespace
 
-int dialogNumber(const wchar_t* text, int lo, int hi, int lastValid) {
+int dialogNumber(const wchar_t* text, int lo, int hi, int current) {
   const wchar_t* p = text ? text : L"";
   while (iswspace(*p)) ++p;
   bool negative = false;
   if (*p == L'-' || *p == L'+') negative = *p++ == L'-';
-  if (!iswdigit(*p)) return clampTo(lastValid, lo, hi);
+  if (!iswdigit(*p)) return clampTo(current, lo, hi);
   long long v = 0;
   for (; iswdigit(*p); ++p) {
     if (v < 10000000000LL) v = v * 10 + (*p - L'0');  // stays far above any range, no overflow
   }
   while (iswspace(*p)) ++p;
-  if (*p) return clampTo(lastValid, lo, hi);
+  if (*p) return clampTo(current, lo, hi);
   return clampTo(negative ? -v : v, lo, hi);
 }
 
-int dialogFieldNumber(HWND dialog, int editId, int upDownId, int lo, int hi) {
+int dialogFieldNumber(HWND dialog, int editId, int lo, int hi, int current) {
+  // Read from the edit itself: the up-down control takes an empty field for 0 and reports
+  // typed numbers beyond its range only as an error.
   wchar_t text[64] = L"";
   GetDlgItemTextW(dialog, editId, text, 64);
-  // The up-down keeps its last accepted position when the edit holds text it rejects.
-  int lastValid = (int)SendDlgItemMessageW(dialog, upDownId, UDM_GETPOS32, 0, 0);
-  return dialogNumber(text, lo, hi, lastValid);
+  return dialogNumber(text, lo, hi, current);
 }
 
 INT_PTR CALLBACK aspectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -62,7 +62,7 @@ INT_PTR CALLBACK aspectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case IDOK: {
           int values[4];
           for (int i = 0; i < 4; ++i)
-            values[i] = dialogFieldNumber(dialog, aspectFields[i].editId, aspectFields[i].upDownId, 1, kRatioMax);
+            values[i] = dialogFieldNumber(dialog, aspectFields[i].editId, 1, kRatioMax, *aspectFields[i].value);
           for (int i = 0; i < 4; ++i) *aspectFields[i].value = values[i];
           EndDialog(dialog, 1);
           return TRUE;

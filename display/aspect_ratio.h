@@ -6,8 +6,8 @@ INT_PTR CALLBACK aspectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 void applyAspectRatios(HWND window);
 
 // The number a user typed into a numeric dialog field: an optional sign and digits (blanks
-// around them allowed) clamped to lo..hi; text that is no number (empty, letters) gives
-// lastValid, the up-down control's last accepted position, clamped the same way.
-int dialogNumber(const wchar_t* text, int lo, int hi, int lastValid);
-// dialogNumber for the buddy edit of an up-down control in a dialog.
-int dialogFieldNumber(HWND dialog, int editId, int upDownId, int lo, int hi);
+// around them allowed) clamped to lo..hi; text that is no number (empty, letters) keeps
+// current, the value the setting has, clamped the same way.
+int dialogNumber(const wchar_t* text, int lo, int hi, int current);
+// dialogNumber for an edit control of a dialog.
+int dialogFieldNumber(HWND dialog, int editId, int lo, int hi, int current);

@@ -34,11 +34,12 @@ void onTransparencyInit(HWND dialog) {
 void onTransparencyOk(HWND dialog) {
   // Read everything first, then store: a value typed outside 0..255 is clamped into it.
   int alphaOn = isChecked(dialog, IDC_ALPHA_ENABLE);
-  int alpha = dialogFieldNumber(dialog, IDC_ALPHA_VALUE, IDC_ALPHA_SPIN, 0, 255);
+  int alpha = dialogFieldNumber(dialog, IDC_ALPHA_VALUE, 0, 255, WIN_ALPHA & 0xFF);
   int imageKeyOn = isChecked(dialog, IDC_IMAGE_KEY_ENABLE);
-  int r = dialogFieldNumber(dialog, IDC_IMAGE_KEY_R, IDC_IMAGE_KEY_R_SPIN, 0, 255);
-  int g = dialogFieldNumber(dialog, IDC_IMAGE_KEY_G, IDC_IMAGE_KEY_G_SPIN, 0, 255);
-  int b = dialogFieldNumber(dialog, IDC_IMAGE_KEY_B, IDC_IMAGE_KEY_B_SPIN, 0, 255);
+  COLORREF key = bgImageKeyColour;
+  int r = dialogFieldNumber(dialog, IDC_IMAGE_KEY_R, 0, 255, GetRValue(key));
+  int g = dialogFieldNumber(dialog, IDC_IMAGE_KEY_G, 0, 255, GetGValue(key));
+  int b = dialogFieldNumber(dialog, IDC_IMAGE_KEY_B, 0, 255, GetBValue(key));
   ENABLE_ALPHA = alphaOn;
   WIN_ALPHA = alpha;
   BG_IMG_TOUKA = imageKeyOn;
