@@ -98,6 +98,30 @@ TEST(ProgramTimerRun, StoppingDuringAStepShowsNothingForThatStep) {
   EXPECT_EQ(app.iniString(L"TIMER", L"RESUME"), L"0");
 }
 
+TEST(ProgramTimerRun, StartingOverARunningTimerAsksFirst) {
+  VelmoraProcess app;
+  ASSERT_TRUE(app.writeSettings(L"[TIMER_SETTING]\r\nHOUR=0\r\nMIN=5\r\nSEC=0\r\n"));
+  ASSERT_TRUE(app.writeUtf16File(slotFile(0), L"60000\t\t0\tx\r\n"));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  ASSERT_TRUE(app.key(VK_F5));
+  if (HWND notice = app.waitForMessageBox(L"カウントダウンスタート", 2000)) VelmoraProcess::pressButton(notice, IDOK);
+  ASSERT_TRUE(app.waitForTitle(L"間隔指定タイマー作動中 - Velmora", 3000)) << app.title();
+
+  for (int answer : {IDNO, IDYES}) {
+    ASSERT_TRUE(app.key(VK_F8));
+    HWND question = app.waitForMessageBox(L"タイマーが作動中ですがいいですか？", 3000);
+    ASSERT_NE(question, nullptr);
+    VelmoraProcess::pressButton(question, answer);
+    ASSERT_TRUE(VelmoraProcess::waitForGone(question));
+    if (answer == IDNO) {
+      Sleep(500);
+      EXPECT_EQ(app.title(), L"間隔指定タイマー作動中 - Velmora");
+    }
+  }
+  EXPECT_TRUE(app.waitForTitle(kRunningTitle, 3000)) << app.title();
+  EXPECT_EQ(app.iniInt(L"TIMER", L"TYPE", -1), 2);
+}
+
 TEST(ProgramTimerRun, EmptyOrMissingProgramIsNotSetUp) {
   VelmoraProcess app;
   ASSERT_TRUE(app.writeUtf16File(slotFile(1), L"0\tx.wav\t0\tskipped\r\n"));
