@@ -227,6 +227,16 @@ TEST(ProgramTimerDialogs, EditorAndStepEditorSaveWhatTheUserEntered) {
   SetWindowTextW(GetDlgItem(step, 1053), L"90000");
   SetWindowTextW(GetDlgItem(step, 1057), L"片付けを\r\n始めましょう");
   SendMessageW(GetDlgItem(step, 1044), BM_SETCHECK, BST_CHECKED, 0);
+  // "..." opens the sound chooser; its choice lands in the path box.
+  VelmoraProcess::pressButton(step, 1056);
+  HWND chooser = app.waitForDialog(L"音声ファイル指定");
+  ASSERT_NE(chooser, nullptr);
+  const std::wstring chosen = app.path(L"second.wav");
+  SetWindowTextW(GetDlgItem(chooser, 0x47C), chosen.c_str());
+  VelmoraProcess::pressButton(chooser, IDOK);
+  ASSERT_TRUE(VelmoraProcess::waitForGone(chooser));
+  EXPECT_EQ(controlText(GetDlgItem(step, 1055)), chosen);
+  SetWindowTextW(GetDlgItem(step, 1055), L"alarm.wav");
   Sleep(300);
   e2e::captureClient(step).saveBmp(picturePath(app, L"step-editor"));
   VelmoraProcess::pressButton(step, IDOK);
