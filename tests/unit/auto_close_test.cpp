@@ -101,7 +101,32 @@ struct Target {
   }
 };
 
-TEST(AutoCloseCountdown, GraceZeroClosesWithoutTheExitQuestion) {
+// Puts the auto-close settings and the exit question back after each test.
+class AutoCloseCountdown : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_[0] = AUTO_CLOSE_INDEX;
+    saved_[1] = AUTO_CLOSE_KT;
+    saved_[2] = AUTO_CLOSE_JT;
+    saved_[3] = AUTO_CLOSE_PT;
+    saved_[4] = AUTO_CLOSE_SEC;
+    saved_[5] = EXIT_CHECK;
+    saved_[6] = timerKind;
+  }
+  void TearDown() override {
+    autoCloseThreadId = 0;
+    AUTO_CLOSE_INDEX = saved_[0];
+    AUTO_CLOSE_KT = saved_[1];
+    AUTO_CLOSE_JT = saved_[2];
+    AUTO_CLOSE_PT = saved_[3];
+    AUTO_CLOSE_SEC = saved_[4];
+    EXIT_CHECK = saved_[5];
+    timerKind = saved_[6];
+  }
+  int saved_[7];
+};
+
+TEST_F(AutoCloseCountdown, GraceZeroClosesWithoutTheExitQuestion) {
   Target target;
   AUTO_CLOSE_INDEX = 2;
   AUTO_CLOSE_SEC = 0;
@@ -110,11 +135,9 @@ TEST(AutoCloseCountdown, GraceZeroClosesWithoutTheExitQuestion) {
   target.pump(300);
   EXPECT_TRUE(target.closed());
   EXPECT_EQ(EXIT_CHECK, 0);
-  AUTO_CLOSE_INDEX = 0;
-  autoCloseThreadId = 0;
 }
 
-TEST(AutoCloseCountdown, CountsDownInTheTitleAndOnlyTheLaterOneStaysLive) {
+TEST_F(AutoCloseCountdown, CountsDownInTheTitleAndOnlyTheLaterOneStaysLive) {
   Target target;
   AUTO_CLOSE_INDEX = 1;
   AUTO_CLOSE_KT = 1;
@@ -140,7 +163,6 @@ TEST(AutoCloseCountdown, CountsDownInTheTitleAndOnlyTheLaterOneStaysLive) {
   target.pump(1200);
   EXPECT_FALSE(target.closed());
   EXPECT_EQ(target.title(), L"あと27秒で自動終了 - Velmora") << "a retired countdown leaves the title alone";
-  AUTO_CLOSE_INDEX = 0;
 }
 
 INT_PTR runGraceDialog(const std::function<void(HWND)>& drive) {
@@ -193,6 +215,7 @@ TEST_F(GraceDialog, OpensAtTheGraceTimeAndSavesTheNewOneOnOk) {
   EXPECT_EQ(GetPrivateProfileIntW(L"OPTION_SETTING", L"AUTO_CLOSE_SEC", -1, path_), 45u);
   EXPECT_EQ(GetPrivateProfileIntW(L"OPTION_SETTING", L"AUTO_CLOSE_INDEX", -1, path_), 1u);
   AUTO_CLOSE_INDEX = 0;
+  AUTO_CLOSE_SEC = 300;
 }
 
 TEST_F(GraceDialog, CancelKeepsTheGraceTimeAndWritesNothing) {
