@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Velmora against Wine's own clock.exe (a Win32 clock that repaints every second), both
 # under one Wine prefix and one display, both with seconds shown and a 300 x 200 window:
-#   start-up to the first painted frame (median of 5 alternating starts of each),
+#   start-up to the first painted frame (median of 7 alternating starts of each),
 #   then both side by side for 60 s: CPU time used, resident memory at the end, wake-ups
 #   per second (voluntary + involuntary context switches of all threads).
 # Velmora counts down 5 minutes given on its command line.
@@ -13,7 +13,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 seconds="${VELMORA_PEER_SECONDS:-60}"
-rounds="${VELMORA_PEER_STARTS:-5}"
+rounds="${VELMORA_PEER_STARTS:-7}"
 
 clock=""
 for c in /usr/lib/i386-linux-gnu/wine/i386-windows/clock.exe /usr/lib/wine/i386-windows/clock.exe \
@@ -87,6 +87,23 @@ switches() {
     cat /proc/"$1"/task/*/status 2>/dev/null |
         awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 } END { print s }'
 }
+# "thread-id:switches" for each thread, to tell the threads apart.
+thread_switches() {
+    local t
+    for t in /proc/"$1"/task/*; do
+        echo "$(basename "$t"):$(awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { s += $2 } END { print s }' "$t/status" 2>/dev/null)"
+    done
+}
+# per_thread <before> <after> <seconds>: switches per second of each thread seen in both.
+per_thread() {
+    local a b id
+    for b in $2; do
+        id="${b%%:*}"
+        for a in $1; do
+            [ "${a%%:*}" = "$id" ] && awk -v x="${a#*:}" -v y="${b#*:}" -v s="$3" 'BEGIN { printf "%.2f ", (y - x) / s }'
+        done
+    done
+}
 rss_kb() {
     awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"
 }
@@ -121,10 +138,12 @@ up="$(unix_pid clock.exe)" || fail "no Unix process of clock.exe"
 hz="$(getconf CLK_TCK)"
 cv0="$(cpu_ticks "$uv")"; cp0="$(cpu_ticks "$up")"
 sv0="$(switches "$uv")"; sp0="$(switches "$up")"
+tv0="$(thread_switches "$uv")"; tp0="$(thread_switches "$up")"
 t0="$(date +%s.%N)"
 sleep "$seconds"
 cv1="$(cpu_ticks "$uv")"; cp1="$(cpu_ticks "$up")"
 sv1="$(switches "$uv")"; sp1="$(switches "$up")"
+tv1="$(thread_switches "$uv")"; tp1="$(thread_switches "$up")"
 t1="$(date +%s.%N)"
 rv="$(rss_kb "$uv")"; rp="$(rss_kb "$up")"
 tv="$(threads "$uv")"; tp="$(threads "$up")"
@@ -150,4 +169,6 @@ row "resident memory after the period (MiB)" "$mem_v" "$mem_p"
 row "wake-ups per second (all threads)" "$wake_v" "$wake_p"
 row "start-up to first painted frame (ms, median)" "$start_velmora" "$start_peer"
 printf '%-44s %12s / %-12s\n' "threads" "$tv" "$tp"
+echo "wake-ups per second of each thread: Velmora $(per_thread "$tv0" "$tv1" "$span")/ peer $(per_thread "$tp0" "$tp1" "$span")"
+echo "(a wake-up here is any context switch; under Wine every call into the wineserver is one)"
 echo "(CPU clock tick $((1000 / hz)) ms; screenshot $BUILD/bench-run/peer.png)"

@@ -368,8 +368,10 @@ bool readScheduledEnd(const wchar_t* ini, long long* endMs) {
 }
 
 // Waits for the scheduled end the started program writes, then for its time-up notice.
+// Also notes when the main window's title went back to the idle one (the first visible
+// step of the time-up handling), or -1 if that was not seen before the notice.
 bool waitForNotice(const PROCESS_INFORMATION& pi, const wchar_t* ini, const wchar_t* message,
-                   double* lateMs) {
+                   double* lateMs, double* idleTitleMs) {
   long long endMs = 0;
   const double start = nowMs();
   while (!readScheduledEnd(ini, &endMs)) {
@@ -381,7 +383,14 @@ bool waitForNotice(const PROCESS_INFORMATION& pi, const wchar_t* ini, const wcha
   }
   // Sleep until shortly before the end, then look every millisecond.
   while (localNowMs() < endMs - 300) Sleep(20);
+  HWND window = mainWindowOf(pi.dwProcessId);
+  *idleTitleMs = -1;
   for (;;) {
+    if (window && *idleTitleMs < 0) {
+      wchar_t title[256] = {};
+      GetWindowTextW(window, title, 256);
+      if (wcscmp(title, L"Velmora") == 0) *idleTitleMs = (double)(localNowMs() - endMs);
+    }
     if (messageBoxOf(pi.dwProcessId, message)) {
       *lateMs = (double)(localNowMs() - endMs);
       return true;
@@ -397,7 +406,7 @@ bool waitForNotice(const PROCESS_INFORMATION& pi, const wchar_t* ini, const wcha
 // One short count-down from the command line: how long after its scheduled end the
 // time-up notice became visible.
 bool oneTimeUp(int seconds, const wchar_t* program, const wchar_t* ini, const wchar_t* message,
-               double* lateMs) {
+               double* lateMs, double* idleTitleMs) {
   // No ALARM_TIME before the start: the next one read is this run's.
   WritePrivateProfileStringW(L"ALARM_TIME", nullptr, nullptr, ini);
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini);
@@ -406,7 +415,7 @@ bool oneTimeUp(int seconds, const wchar_t* program, const wchar_t* ini, const wc
     std::printf("error cannot-start %lu\n", GetLastError());
     return false;
   }
-  const bool ok = waitForNotice(pi, ini, message, lateMs);
+  const bool ok = waitForNotice(pi, ini, message, lateMs, idleTitleMs);
   if (!closeProgram(pi.dwProcessId, pi.hProcess, 15000)) TerminateProcess(pi.hProcess, 1);
   WaitForSingleObject(pi.hProcess, 5000);
   CloseHandle(pi.hThread);
@@ -418,10 +427,9 @@ int timeUpCommand(int runs, int seconds, const wchar_t* program, const wchar_t* 
                   const wchar_t* message) {
   std::vector<double> late;
   for (int i = 0; i < runs; ++i) {
-    double ms = 0;
-    if (!oneTimeUp(seconds, program, ini, message, &ms)) return 1;
-    std::printf("run %d late_ms %.0f\n", i + 1, ms);
-    std::fflush(stdout);
+    double ms = 0, idleTitleMs = -1;
+    if (!oneTimeUp(seconds, program, ini, message, &ms, &idleTitleMs)) return 1;
+    std::printf("run %d late_ms %.0f idle_title_ms %.0f\n", i + 1, ms, idleTitleMs);
     late.push_back(ms);
   }
   std::sort(late.begin(), late.end());

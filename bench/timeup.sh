@@ -5,18 +5,20 @@
 #
 #   bash bench/timeup.sh                       # 20 runs of 2 s
 #   VELMORA_TIMEUP_RUNS=5 VELMORA_TIMEUP_SECONDS=3 bash bench/timeup.sh
+#   VELMORA_TIMEUP_ALARM=0 bash bench/timeup.sh  # without the alarm sound (ALARM_PLAY=0)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 runs="${VELMORA_TIMEUP_RUNS:-20}"
 length="${VELMORA_TIMEUP_SECONDS:-2}"
+alarm="${VELMORA_TIMEUP_ALARM:-1}"
 dir="$(bench_folder timeup \
-    '[OPTION_SETTING]' 'SHOW_SEC=1' 'START_SYURYO_CHECK=1' 'EXIT_CHECK=0' 'WIN_SAVE=0' \
+    '[OPTION_SETTING]' 'SHOW_SEC=1' 'START_SYURYO_CHECK=1' 'EXIT_CHECK=0' 'WIN_SAVE=0' "ALARM_PLAY=$alarm" \
     '[WINDOW]' 'LEFT=40' 'TOP=40' 'WIDTH=300' 'HEIGHT=200' '[TIMER]' 'RESUME=0')"
 ini="$(ls "$dir"/*" Velmora.ini")"
 out="$BUILD/bench-run/timeup.out"
 
-echo "== time-up lateness: $runs count-downs of $length s from the command line"
+echo "== time-up lateness: $runs count-downs of $length s from the command line, ALARM_PLAY=$alarm"
 status=0
 run_probe "$out" timeup "$runs" "$length" "$(windows_path "$dir/velmora.exe")" \
     "$(windows_path "$ini")" || status=$?
