@@ -200,7 +200,9 @@ TEST_F(Runner, StoppingDuringAStepShowsAndPlaysNothingForIt) {
 
 TEST_F(Runner, EmptyOrMissingProgramIsReported) {
   for (bool exists : {false, true}) {
-    if (exists) ASSERT_TRUE(writeSlot(0, L"0\tzero.wav\t0\tnothing\nabc\n"));
+    if (exists) {
+      ASSERT_TRUE(writeSlot(0, L"0\tzero.wav\t0\tnothing\nabc\n"));
+    }
     events.clear();
     start();
     pumpFor(800);
