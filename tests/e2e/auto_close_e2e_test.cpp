@@ -2,6 +2,7 @@
 // cancelling by a click and by a command, and which finished timers trigger it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -44,8 +45,10 @@ TEST(AutoCloseE2E, CountsDownInTheTitleAndClosesWithoutTheExitQuestion) {
     if (t.find(L"自動終了") != std::wstring::npos) countdown.push_back(t);
   std::vector<std::wstring> expected{secondsLeft(3), secondsLeft(2), secondsLeft(1), secondsLeft(0)};
   EXPECT_EQ(countdown, expected);
-  ASSERT_FALSE(titles.empty());
-  EXPECT_EQ(titles.front(), kIntervalTitle);
+  // The running title came first (the window may show "Velmora" before the count-down starts).
+  auto running = std::find(titles.begin(), titles.end(), std::wstring(kIntervalTitle));
+  auto counting = std::find(titles.begin(), titles.end(), secondsLeft(3));
+  EXPECT_TRUE(running < counting);
 }
 
 TEST(AutoCloseE2E, GraceZeroClosesRightAfterTheEnd) {
