@@ -121,9 +121,13 @@ void setMousePassThrough(HWND window, int command) {
       writeOptionInt(L"IN_TRAY", 0);
       MessageBoxW(window, L"トレイアイコンの追加に失敗しました。\n設定の変更をキャンセルします。", L"Velmora",
                   MB_ICONERROR);
-      return;
+      // Keeping mode 1 (as at start-up with mode 1 stored) would leave a window that ignores
+      // every click and has no tray icon to reach it: fall back to mode 0 then.
+      if (UNTOUCHABLE != 1) return;
+      mode = 0;
+    } else {
+      ALWAYS_TRAY = 1;
     }
-    ALWAYS_TRAY = 1;
   }
   UNTOUCHABLE = mode;
   writeOptionInt(L"UNTOUCHABLE", mode);

@@ -293,24 +293,40 @@ TEST_F(TrayIcon, ClickThroughModesSetTheStylesAndTheTrayIcon) {
 }
 
 TEST_F(TrayIcon, ClickThroughEverywhereWithoutAShellIsCancelled) {
-  SetWindowLongW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE | WS_MAXIMIZEBOX);
-  UNTOUCHABLE = 0;
-  ALWAYS_TRAY = 1;
-  IN_TRAY = 1;
-  shell.working = false;
-  std::vector<std::wstring> texts;
-  {
-    MessageBoxWatcher watcher;
-    setMousePassThrough(window, 15);
-    texts = watcher.texts();
+  struct Case {
+    int modeBefore;
+    int modeAfter;
+    const wchar_t* written;
+  } cases[] = {
+      {0, 0, L"<missing>"},
+      {2, 2, L"<missing>"},
+      // Mode 1 already stored (start-up): no way back to a window that ignores every click
+      // without its icon, so the mode falls back to 0.
+      {1, 0, L"0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.modeBefore);
+    DeleteFileW(path_);
+    SetWindowLongW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE | WS_MAXIMIZEBOX);
+    SetWindowLongW(window, GWL_EXSTYLE, c.modeBefore ? WS_EX_TRANSPARENT : 0);
+    UNTOUCHABLE = c.modeBefore;
+    ALWAYS_TRAY = 1;
+    IN_TRAY = 1;
+    shell.working = false;
+    std::vector<std::wstring> texts;
+    {
+      MessageBoxWatcher watcher;
+      setMousePassThrough(window, 15);
+      texts = watcher.texts();
+    }
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(narrow(texts[0]), narrow(L"トレイアイコンの追加に失敗しました。\n設定の変更をキャンセルします。"));
+    EXPECT_EQ(UNTOUCHABLE, c.modeAfter);
+    EXPECT_EQ(ALWAYS_TRAY, 0);
+    EXPECT_EQ(IN_TRAY, 0);
+    EXPECT_EQ(readKey(L"ALWAYS_TRAY"), L"0");
+    EXPECT_EQ(readKey(L"IN_TRAY"), L"0");
+    EXPECT_EQ(readKey(L"UNTOUCHABLE"), std::wstring(c.written));
+    EXPECT_EQ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0, c.modeAfter != 0);
   }
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(narrow(texts[0]), narrow(L"トレイアイコンの追加に失敗しました。\n設定の変更をキャンセルします。"));
-  EXPECT_EQ(UNTOUCHABLE, 0);
-  EXPECT_EQ(ALWAYS_TRAY, 0);
-  EXPECT_EQ(IN_TRAY, 0);
-  EXPECT_EQ(readKey(L"ALWAYS_TRAY"), L"0");
-  EXPECT_EQ(readKey(L"IN_TRAY"), L"0");
-  EXPECT_EQ(readKey(L"UNTOUCHABLE"), L"<missing>");
-  EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
 }
