@@ -123,4 +123,26 @@ TEST(LookClickThrough, ModeOneWindowIsClickableAgainWhenFramed) {
   ASSERT_TRUE(e2e::waitFor([&] { return (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0; }, 3000));
 }
 
+TEST(LookClickThrough, ModeTwoHandsADoubleClickOnAndIgnoresASingleOne) {
+  PatternWindow pattern(kPatternRect);
+  VelmoraProcess app;
+  ASSERT_TRUE(app.writeSettings(settings(2, 1)));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  HWND w = app.window();
+  Spots spots = findSpots(w, false);
+  ASSERT_GE(spots.clear.x, 0);
+  auto framed = [&] { return (GetWindowLongW(w, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) != 0; };
+
+  ASSERT_TRUE(xClick(spots.clear.x, spots.clear.y, 1));
+  Sleep(GetDoubleClickTime() + 300);
+  EXPECT_FALSE(framed()) << "a single left click only activates";
+  EXPECT_EQ(patternClicks, 0);
+  EXPECT_EQ(findPopupMenu(app.processId()), nullptr);
+
+  ASSERT_TRUE(xClick(spots.clear.x, spots.clear.y, 1, 2));
+  EXPECT_TRUE(e2e::waitFor(framed, 3000)) << "the double click reached the main window";
+  EXPECT_EQ(patternClicks, 0);
+  xMove(900, 700);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "display/transparency.h"
 #include "display/z_order.h"
 #include "display_test_support.h"
+#include "shell/tray_icon.h"
 
 using namespace displaytest;
 
@@ -347,6 +348,37 @@ TEST_F(MainWindowLook, EmbeddingTakesTheBackgroundWindowAlong) {
   setZOrder(w, 12);
   EXPECT_EQ(GetAncestor(bg, GA_PARENT), GetDesktopWindow());
   EXPECT_EQ(GetAncestor(w, GA_PARENT), GetDesktopWindow());
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<DWORD> trayCalls;
+BOOL WINAPI recordTrayCall(DWORD message, PNOTIFYICONDATAW) {
+  trayCalls.push_back(message);
+  return TRUE;
+}
+
+TEST_F(MainWindowLook, EveryZOrderChangeRemovesTheTrayIconUnlessItIsAlwaysShown) {
+  HWND w = createMain(60, 60, 300, 200);
+  auto* saved = shellNotifyIcon;
+  shellNotifyIcon = recordTrayCall;
+  struct Case {
+    int command;
+    int alwaysTray;
+    bool removes;
+  } cases[] = {{11, 0, true}, {12, 0, true}, {13, 0, true}, {11, 0, true},
+               {11, 1, false}, {13, 1, false}, {12, 1, false}};
+  for (const Case& c : cases) {
+    ALWAYS_TRAY = c.alwaysTray;
+    trayCalls.clear();
+    setZOrder(w, c.command);
+    bool removed = false;
+    for (DWORD m : trayCalls) removed |= m == NIM_DELETE;
+    EXPECT_EQ(removed, c.removes) << "command " << c.command << " always " << c.alwaysTray;
+  }
+  shellNotifyIcon = saved;
 }
 
 }  // namespace
