@@ -153,8 +153,16 @@ HWND createBackgroundWindow(HWND mainWindow) {
   backgroundWindow = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kBackgroundClass, L"Velmora BG", style,
                                      r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                                      backgroundWindowClass.hInstance, nullptr);
-  // Opacity 1 of 255: invisible to the eye, but it still takes the clicks.
-  if (backgroundWindow) SetLayeredWindowAttributes(backgroundWindow, 0, 1, LWA_ALPHA);
+  if (backgroundWindow) {
+    // Opacity 1 of 255: invisible to the eye, but it still takes the clicks.
+    SetLayeredWindowAttributes(backgroundWindow, 0, 1, LWA_ALPHA);
+    // The class may still hold a freed brush: registering it anew fails while a closed
+    // background window has not yet gone away.
+    if ((HBRUSH)GetClassLongPtrW(backgroundWindow, GCLP_HBRBACKGROUND) != backgroundBrush) {
+      SetClassLongPtrW(backgroundWindow, GCLP_HBRBACKGROUND, (LONG_PTR)backgroundBrush);
+      backgroundWindowClass.hbrBackground = backgroundBrush;
+    }
+  }
   return backgroundWindow;
 }
 

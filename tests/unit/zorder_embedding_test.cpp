@@ -335,6 +335,20 @@ TEST_F(MainWindowLook, BackgroundWindowLiesUnderTheOwnerAndHandsOnTheClicksThatM
   WNDCLASSEXW wc{sizeof wc};
   ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"VELMORA_BG", &wc));
   EXPECT_EQ(wc.hbrBackground, backgroundBrush);
+
+  // While a closed background window lingers the class cannot be registered anew; the next
+  // window still takes the current brush.
+  HWND lingering = createBackgroundWindow(owner);
+  backgroundWindow = nullptr;
+  old = backgroundBrush;
+  backgroundBrush = CreateSolidBrush(RGB(7, 8, 9));
+  refreshBackgroundWindowBrush();
+  HWND next = createBackgroundWindow(owner);
+  EXPECT_EQ((HBRUSH)GetClassLongPtrW(next, GCLP_HBRBACKGROUND), backgroundBrush);
+  DestroyWindow(lingering);
+  DestroyWindow(next);
+  backgroundWindow = nullptr;
+  DeleteObject(old);
   DestroyWindow(owner);
 }
 
