@@ -190,4 +190,47 @@ TEST(LookFrameless, TranslucencyIsStoredOnTheFramelessWindowOnly) {
   EXPECT_EQ(flags, DWORD(LWA_COLORKEY | LWA_ALPHA));
 }
 
+// A monochrome BMP of w x h, striped black and white by columns of 8.
+std::string stripedMonochromeBmp(int w, int h) {
+  const int stride = ((w + 31) / 32) * 4;
+  std::string bmp(62, '\0');
+  auto put32 = [&](size_t o, uint32_t v) { for (int i = 0; i < 4; ++i) bmp[o + i] = char(v >> (8 * i)); };
+  bmp[0] = 'B', bmp[1] = 'M';
+  put32(2, uint32_t(62 + size_t(stride) * h));
+  put32(10, 62);
+  put32(14, 40);
+  put32(18, uint32_t(w));
+  put32(22, uint32_t(h));
+  bmp[26] = 1, bmp[28] = 1;
+  bmp[58] = bmp[59] = bmp[60] = char(255);  // colour 1: white
+  bmp.append(size_t(stride) * h, '\x0F');
+  return bmp;
+}
+
+TEST(LookFrameless, HugeTinyAndBrokenBackgroundImagesNeitherCrashNorStopTheWindow) {
+  struct Case {
+    const char* name;
+    std::string file;
+  } cases[] = {
+      {"10000 x 10000", stripedMonochromeBmp(10000, 10000)},
+      {"1 x 1", halfGreenHalfYellowBmp(1, 1)},
+      {"not a bitmap", "BM\x10\x00 this is text"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VelmoraProcess app;
+    ASSERT_TRUE(app.writeFile(L"bg.bmp", c.file));
+    ASSERT_TRUE(app.writeSettings(placedSettings(L"ENABLE_BG_IMG=1\r\nBG_IMG_TOUKA=1\r\nBG_IMG_FILE=" +
+                                                 app.path(L"bg.bmp") + L"\r\n")));
+    ASSERT_TRUE(app.start()) << app.lastError();
+    e2e::Capture shot;
+    EXPECT_TRUE(e2e::waitFor([&] { shot = app.capture(); return shot.count(0x000000) > 200; }, 10000, 200))
+        << "the read-out is painted";
+    ASSERT_TRUE(app.key(VK_F3));
+    EXPECT_TRUE(e2e::waitFor([&] { return !framed(app.window()); }, 10000));
+    EXPECT_TRUE(app.close(20000)) << app.lastError();
+    EXPECT_EQ(app.exitCode(), 0u);
+  }
+}
+
 }  // namespace
