@@ -71,8 +71,8 @@ unix_pid() {
     local name="$1" p
     for p in /proc/[0-9]*; do
         [ -r "$p/cmdline" ] || continue
-        tr '\0' '\n' <"$p/cmdline" 2>/dev/null | grep -qi "$name\$" || continue
-        tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+        { tr '\0' '\n' <"$p/cmdline"; } 2>/dev/null | grep -qi "$name\$" || continue
+        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
         basename "$p"
         return 0
     done
