@@ -36,9 +36,15 @@ int countOfCaption(const VelmoraProcess& app, const std::wstring& caption) {
 
 bool click(HWND dialog, int id) { return SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0) == 0; }
 
+// A modal dialog exists before its loop shows it; keys and clicks wait until it is shown.
+HWND shown(HWND dialog) {
+  if (dialog) e2e::waitFor([&] { return IsWindowVisible(dialog) != FALSE; }, 3000);
+  return dialog;
+}
+
 HWND openOptions(VelmoraProcess& app) {
   app.key(VK_F12);
-  return app.waitForDialog(L"オプション");
+  return shown(app.waitForDialog(L"オプション"));
 }
 
 const wchar_t* const nineKeys[] = {L"UNTOUCHABLE", L"ALWAYS_TRAY", L"IN_TRAY", L"HIDE_TASKBAR", L"EXIT_CHECK",
@@ -82,7 +88,7 @@ TEST(OptionsDialogE2E, F12OpensItOnceAndCancelThenOkDecideWhatIsWritten) {
 
   // The guard is released: the version dialog opens now.
   app.command(36);
-  HWND version = app.waitForDialog(L"バージョン情報");
+  HWND version = shown(app.waitForDialog(L"バージョン情報"));
   ASSERT_NE(version, nullptr);
   click(version, IDOK);
   ASSERT_TRUE(VelmoraProcess::waitForGone(version));
@@ -123,7 +129,7 @@ TEST(VersionDialogE2E, EscapeKeepsItOpenWhileEnterAndTheCloseBoxEndIt) {
   for (int way = 0; way < 2; ++way) {
     SCOPED_TRACE(way == 0 ? "Enter" : "close box");
     app.command(36);
-    HWND dialog = app.waitForDialog(L"バージョン情報");
+    HWND dialog = shown(app.waitForDialog(L"バージョン情報"));
     ASSERT_NE(dialog, nullptr);
     HWND ok = GetDlgItem(dialog, IDOK);
     PostMessageW(ok, WM_KEYDOWN, VK_ESCAPE, 1);
@@ -146,7 +152,7 @@ TEST(VersionDialogE2E, LinkIsBlueAndTurnsRedUnderTheRealMouse) {
   ASSERT_TRUE(app.start()) << app.lastError();
   moveMouse(5, 5);
   app.command(36);
-  HWND dialog = app.waitForDialog(L"バージョン情報");
+  HWND dialog = shown(app.waitForDialog(L"バージョン情報"));
   ASSERT_NE(dialog, nullptr);
   HWND link = GetDlgItem(dialog, 1000);
   RECT r;

@@ -2,7 +2,11 @@
 // options applied after OK and the click-through modes, against a model of the shell.
 #include "tray_test_support.h"
 
+#include <mmsystem.h>
+
 #include "app/click_timing.h"
+#include "app/context_menu.h"
+#include "shell/alarm.h"
 #include "shell/looks.h"
 
 using traytest::FakeShell;
@@ -329,4 +333,37 @@ TEST_F(TrayIcon, ClickThroughEverywhereWithoutAShellIsCancelled) {
     EXPECT_EQ(readKey(L"UNTOUCHABLE"), std::wstring(c.written));
     EXPECT_EQ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0, c.modeAfter != 0);
   }
+}
+
+TEST_F(TrayIcon, WhileTheAlarmPlaysADoubleClickOnlyStopsItAndTheMenuLeadsWithTheStopItem) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring wav(exe);
+  wav = wav.substr(0, wav.find_last_of(L'\\') + 1) + L"alarm.wav";
+  std::wstring open = L"open \"" + wav + L"\" type waveaudio alias alarm";
+  ASSERT_EQ(mciSendStringW(open.c_str(), nullptr, 0, nullptr), 0u);
+  ASSERT_EQ(mciSendStringW(L"play alarm", nullptr, 0, nullptr), 0u);
+  ASSERT_TRUE(isAlarmPlaying());
+
+  HMENU menu = buildContextMenu();
+  wchar_t first[64] = L"";
+  GetMenuStringW(menu, 0, first, 64, MF_BYPOSITION);
+  EXPECT_STREQ(first, L"アラーム停止(&T)\tF4");
+  EXPECT_EQ(GetMenuItemID(menu, 0), 0u);
+  DestroyMenu(menu);
+
+  ALWAYS_TRAY = 0;
+  IN_TRAY = 1;
+  ShowWindow(window, SW_HIDE);
+  addTrayIcon(window);
+  trayLeftDoubleClick(window);
+  EXPECT_FALSE(isAlarmPlaying());
+  EXPECT_FALSE(IsWindowVisible(window)) << "the window stays in the tray";
+  EXPECT_TRUE(shell.has(window));
+  mciSendStringW(L"close alarm", nullptr, 0, nullptr);
+
+  menu = buildContextMenu();
+  GetMenuStringW(menu, 0, first, 64, MF_BYPOSITION);
+  EXPECT_STREQ(first, L"タイマースタート(&S)\tF5");
+  DestroyMenu(menu);
 }
