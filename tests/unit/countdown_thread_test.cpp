@@ -86,7 +86,8 @@ TEST_F(Countdown, IntervalRunShowsTheRunningLookWritesItsKeysAndAsksForTheAlarmA
   EXPECT_EQ(key(L"TIMER", L"LOOP_CNT"), L"0");
   EXPECT_EQ(key(L"ALARM_TIME", L"YEAR"), std::to_wstring(targetTime.wYear));
   EXPECT_EQ(key(L"ALARM_TIME", L"SECOND"), std::to_wstring(targetTime.wSecond));
-  EXPECT_EQ(targetTime.wSecond, (now.wSecond + 1) % 60);
+  int ahead = (targetTime.wSecond - now.wSecond + 60) % 60;
+  EXPECT_TRUE(ahead == 1 || ahead == 2) << ahead;  // one second on, if no second began meanwhile
   EXPECT_GT(remainingMs, 0u);
   EXPECT_LE(remainingMs, 1000u);
   HICON running = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_RUNNING), IMAGE_ICON, 0, 0,
@@ -98,7 +99,7 @@ TEST_F(Countdown, IntervalRunShowsTheRunningLookWritesItsKeysAndAsksForTheAlarmA
   EXPECT_EQ(request.wParam, (WPARAM)ALARM_FILE);
   EXPECT_EQ(request.lParam, 1);
   EXPECT_GE(request.tick - started, 990u) << "ended early";
-  EXPECT_LE(request.tick - started, 1200u);
+  EXPECT_LE(request.tick - started, 1500u);
   EXPECT_EQ(targetTick, 0u);
   EXPECT_EQ(remainingMs, 0u);
   EXPECT_EQ(key(L"TIMER", L"RESUME"), L"0");
