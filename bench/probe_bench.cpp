@@ -395,8 +395,13 @@ bool waitForNotice(const PROCESS_INFORMATION& pi, const wchar_t* ini, const wcha
       *lateMs = (double)(localNowMs() - endMs);
       return true;
     }
-    if (localNowMs() > endMs + 10000 || processEnded(pi.hProcess)) {
-      std::printf("error no-notice\n");
+    DWORD code = 0;
+    if (processEnded(pi.hProcess) && GetExitCodeProcess(pi.hProcess, &code)) {
+      std::printf("error ended-before-the-notice exit_code=0x%lx\n", code);
+      return false;
+    }
+    if (localNowMs() > endMs + 10000) {
+      std::printf("error no-notice-within-10-s\n");
       return false;
     }
     Sleep(1);
@@ -426,17 +431,24 @@ bool oneTimeUp(int seconds, const wchar_t* program, const wchar_t* ini, const wc
 int timeUpCommand(int runs, int seconds, const wchar_t* program, const wchar_t* ini,
                   const wchar_t* message) {
   std::vector<double> late;
+  int failed = 0;
   for (int i = 0; i < runs; ++i) {
     double ms = 0, idleTitleMs = -1;
-    if (!oneTimeUp(seconds, program, ini, message, &ms, &idleTitleMs)) return 1;
+    if (!oneTimeUp(seconds, program, ini, message, &ms, &idleTitleMs)) {
+      std::printf("run %d failed\n", i + 1);
+      ++failed;
+      continue;
+    }
     std::printf("run %d late_ms %.0f idle_title_ms %.0f\n", i + 1, ms, idleTitleMs);
     late.push_back(ms);
   }
+  std::printf("failed_runs %d\n", failed);
+  if (late.empty()) return 1;
   std::sort(late.begin(), late.end());
   const size_t n = late.size();
   const double median = n % 2 ? late[n / 2] : (late[n / 2 - 1] + late[n / 2]) / 2;
   std::printf("median_ms %.1f\nworst_ms %.0f\nbest_ms %.0f\n", median, late.back(), late.front());
-  return 0;
+  return failed ? 1 : 0;
 }
 
 int usage() {
