@@ -168,11 +168,12 @@ TEST_F(Countdown, RacingStartsMakeOneLoopAndOneTimeUp) {
   // A count-down thread created while a loop runs leaves that loop alone.
   HANDLE extra = CreateThread(nullptr, 0, countdownThread, window_.hwnd, 0, nullptr);
   ASSERT_NE(extra, nullptr);
-  pump(200);
-  EXPECT_EQ(WaitForSingleObject(extra, 0), WAIT_OBJECT_0) << "a second loop is running";
+  EXPECT_TRUE(pumpUntil([&] { return WaitForSingleObject(extra, 0) == WAIT_OBJECT_0; }, 800))
+      << "a second loop is running";
   CloseHandle(extra);
   EXPECT_NE(targetTick, 0u);
-  pump(2000);
+  EXPECT_TRUE(pumpUntil([&] { return alarmRequests() >= 1; }, 3000));
+  pump(1200);  // a second loop would have ended by now
   EXPECT_EQ(alarmRequests(), 1);
   EXPECT_EQ(targetTick, 0u);
 }
