@@ -21,8 +21,8 @@ std::wstring settings(int untouchable, int layered) {
 
 enum class Receiver { Program, Pattern, Nobody };
 
-// Right-clicks at (x, y) and reports who reacted.
-Receiver rightClickAt(const VelmoraProcess& app, int x, int y) {
+// Right-clicks at (x, y) once and reports who reacted.
+Receiver rightClickOnce(const VelmoraProcess& app, int x, int y) {
   int before = patternClicks;
   if (!xClick(x, y, 3)) return Receiver::Nobody;
   Receiver got = Receiver::Nobody;
@@ -35,6 +35,14 @@ Receiver rightClickAt(const VelmoraProcess& app, int x, int y) {
     xKey(L"Escape");
     e2e::waitFor([&] { return findPopupMenu(app.processId()) == nullptr; }, 2000);
   }
+  return got;
+}
+
+// Now and then, soon after a window changed, an X click reaches no window at all; that is
+// no answer to who takes clicks, so the click is tried again.
+Receiver rightClickAt(const VelmoraProcess& app, int x, int y) {
+  Receiver got = Receiver::Nobody;
+  for (int attempt = 0; attempt < 3 && got == Receiver::Nobody; ++attempt) got = rightClickOnce(app, x, y);
   return got;
 }
 
