@@ -130,6 +130,21 @@ bool clientPainted(HWND window) {
   return others >= std::max<size_t>(20, pixels.size() / 500);
 }
 
+BOOL CALLBACK printWindowOf(HWND window, LPARAM pid) {
+  if (processOf(window) != (DWORD)pid) return TRUE;
+  wchar_t title[256] = {}, text[256] = {};
+  GetWindowTextW(window, title, 256);
+  GetWindowTextW(GetDlgItem(window, 0xFFFF), text, 256);
+  char utf8[1024] = {};
+  std::wstring line = className(window) + L" \"" + title + L"\" \"" + text + L"\"";
+  WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::printf("  window %p %s %s\n", (void*)window, IsWindowVisible(window) ? "visible" : "hidden", utf8);
+  return TRUE;
+}
+
+// Lists the process's top-level windows: class, title, message text.
+void printWindowsOf(DWORD pid) { EnumWindows(printWindowOf, (LPARAM)pid); }
+
 bool processEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
 // Starts the program; returns false when it cannot be started.
@@ -401,12 +416,15 @@ bool waitForNotice(const PROCESS_INFORMATION& pi, const wchar_t* ini, const wcha
       return false;
     }
     if (localNowMs() > endMs + 10000) {
-      std::printf("error no-notice-within-10-s\n");
+      std::printf("error no-notice-within-10-s; the program's windows:\n");
+      printWindowsOf(pi.dwProcessId);
       return false;
     }
     Sleep(1);
   }
 }
+
+bool keepFailed = false;  // leave a failed run's program running, to look into it
 
 // One short count-down from the command line: how long after its scheduled end the
 // time-up notice became visible.
@@ -421,6 +439,10 @@ bool oneTimeUp(int seconds, const wchar_t* program, const wchar_t* ini, const wc
     return false;
   }
   const bool ok = waitForNotice(pi, ini, message, lateMs, idleTitleMs);
+  if (!ok && keepFailed) {
+    std::printf("kept pid %lu\n", pi.dwProcessId);
+    std::exit(3);
+  }
   if (!closeProgram(pi.dwProcessId, pi.hProcess, 15000)) TerminateProcess(pi.hProcess, 1);
   WaitForSingleObject(pi.hProcess, 5000);
   CloseHandle(pi.hThread);
@@ -483,6 +505,10 @@ int main() {
   if (what == L"command" && argc == 4) return commandCommand((DWORD)number(2), number(3));
   // The notice text is built in: Wine converts a command line from the Unix locale's
   // character set, which may not be the UTF-8 a script passes.
+  if (what == L"timeup" && argc == 7 && std::wstring(argv[6]) == L"keep") {
+    keepFailed = true;
+    argc = 6;
+  }
   if (what == L"timeup" && argc == 6)
     return timeUpCommand(number(2), number(3), argv[4], argv[5], L"\u6642\u9593\u306b\u306a\u308a\u307e\u3057\u305f");
   return usage();

@@ -6,6 +6,9 @@
 #   bash bench/timeup.sh                       # 20 runs of 2 s
 #   VELMORA_TIMEUP_RUNS=5 VELMORA_TIMEUP_SECONDS=3 bash bench/timeup.sh
 #   VELMORA_TIMEUP_ALARM=0 bash bench/timeup.sh  # without the alarm sound (ALARM_PLAY=0)
+#   VELMORA_TIMEUP_KEEP=1 bash bench/timeup.sh   # stop at the first failed run and save the
+#                                                # backtraces of the program's threads
+# A run fails when no notice is visible 10 s after the scheduled end; the others still count.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -19,8 +22,16 @@ ini="$(ls "$dir"/*" Velmora.ini")"
 out="$BUILD/bench-run/timeup.out"
 
 echo "== time-up lateness: $runs count-downs of $length s from the command line, ALARM_PLAY=$alarm"
+keep=()
+[ "${VELMORA_TIMEUP_KEEP:-0}" = 1 ] && keep=(keep)
 status=0
 run_probe "$out" timeup "$runs" "$length" "$(windows_path "$dir/velmora.exe")" \
-    "$(windows_path "$ini")" || status=$?
+    "$(windows_path "$ini")" "${keep[@]}" || status=$?
 tr -d '\r' <"$out"
+if grep -q '^kept pid' "$out"; then
+    import -window root "$BUILD/bench-run/timeup-failed.png" 2>/dev/null || true
+    winedbg --command "bt all" </dev/null >"$BUILD/bench-run/timeup-failed-bt.txt" 2>&1 || true
+    echo "screenshot $BUILD/bench-run/timeup-failed.png, backtraces of every Wine thread in" \
+        "$BUILD/bench-run/timeup-failed-bt.txt (map velmora+offsets with nm on bin/velmora.exe)"
+fi
 exit $status
