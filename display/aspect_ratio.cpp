@@ -33,9 +33,12 @@ int dialogNumber(const wchar_t* text, int lo, int hi, int current) {
   while (iswspace(*p)) ++p;
   bool negative = false;
   if (*p == L'-' || *p == L'+') negative = *p++ == L'-';
-  if (!iswdigit(*p)) return clampTo(current, lo, hi);
+  // ASCII digits only: iswdigit also accepts full-width and other digits, whose value is not
+  // *p - '0'.
+  auto digit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+  if (!digit(*p)) return clampTo(current, lo, hi);
   long long v = 0;
-  for (; iswdigit(*p); ++p) {
+  for (; digit(*p); ++p) {
     if (v < 10000000000LL) v = v * 10 + (*p - L'0');  // stays far above any range, no overflow
   }
   while (iswspace(*p)) ++p;
