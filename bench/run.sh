@@ -8,7 +8,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 mkdir -p "$BUILD/bench-run"
 # The scripts below set the Wine locale themselves; bash would only warn that glibc lacks it.
-child() { env -u LANG -u LC_ALL bash "$@"; }
+# A part that fails says so; the others still run.
+child() { env -u LANG -u LC_ALL bash "$@" || echo "($(basename "$1") failed: see above)"; }
 {
     echo "Velmora benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(wine --version)"
     child "$bench_dir/paint.sh" 1000
