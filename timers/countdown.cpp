@@ -9,6 +9,7 @@
 #include "app/click_timing.h"
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "programs/program_file.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
@@ -188,6 +189,12 @@ DWORD WINAPI intervalStartThread(LPVOID parameter) {
   return 0;
 }
 
+static bool runGoesOnAfterTimeUp() {
+  if (timerKind == TIMER_KIND_PROGRAM)
+    return programStep + 1 < programStepCount(programSteps) || PROGRAM_TIMER_LOOP != 0;
+  return repeatFollows(TIMER_LOOP, timerKind, JIKOKU_LOOP);
+}
+
 DWORD WINAPI countdownThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
   // A second loop would fight the first over targetTick; the running one keeps it.
@@ -213,7 +220,9 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
     if (SECOND_SOUND) playSecondTick();
   }
 
-  saveResumeFlag(0);
+  // A run that goes on after this end (a repeat, the next program step) keeps RESUME at 1 until
+  // its next count-down writes it again: a kill between the two must still resume the run.
+  if (stopRequested || !runGoesOnAfterTimeUp()) saveResumeFlag(0);
   showIdleLook(window);
   remainingMs = 0;
   countdownLoopActive = 0;
