@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The long reliability runs: 50 hard kills of a looping program timer, a 10-minute soak of a
+# one-second repeating interval, the unwritable and shared settings file. About 16 minutes.
+#
+#   bash scripts/stress.sh                                  # everything
+#   BUILD_DIR=build bash scripts/stress.sh --gtest_filter=*Soak*   # arguments go to the test exe
+#
+# Uses the build folder's private display, sound server and Wine prefix, like test.sh.
+set -euo pipefail
+
+source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
+source "$here/services.sh"
+cmake --build "$BUILD" -j2 --target velmora_stress_tests
+
+export VELMORA_BUILD_DIR="$BUILD"
+trap stop_services EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+start_xvfb "$BUILD/xvfb.log"
+start_pulse "$BUILD"
+bash "$here/prepare-wine.sh" "$BUILD"
+(
+    source "$here/wine-env.sh"
+    wineserver -p || true
+    wine wineboot
+) </dev/null >/dev/null 2>&1
+rm -rf "$BUILD"/wineprefix/drive_c/users/*/Temp/velmora-e2e-*
+
+bash "$here/wine-run.sh" "$BUILD/bin/velmora_stress_tests.exe" "$@"
