@@ -15,6 +15,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -396,18 +397,25 @@ bool waitForNotice(const PROCESS_INFORMATION& pi, const wchar_t* ini, const wcha
     }
     Sleep(20);
   }
+  // From here on the performance counter times everything: the end the program wrote is
+  // calendar time, and a step of the calendar clock must not count as lateness. A step is
+  // reported, though, as the difference of the two clocks at the end against now.
+  const double clockOffset = (double)localNowMs() - nowMs();
+  const double end = (double)endMs - clockOffset;
+  auto clockStep = [&] { return (double)localNowMs() - nowMs() - clockOffset; };
   // Sleep until shortly before the end, then look every millisecond.
-  while (localNowMs() < endMs - 300) Sleep(20);
+  while (nowMs() < end - 300) Sleep(20);
   HWND window = mainWindowOf(pi.dwProcessId);
   *idleTitleMs = -1;
   for (;;) {
     if (window && *idleTitleMs < 0) {
       wchar_t title[256] = {};
       GetWindowTextW(window, title, 256);
-      if (wcscmp(title, L"Velmora") == 0) *idleTitleMs = (double)(localNowMs() - endMs);
+      if (wcscmp(title, L"Velmora") == 0) *idleTitleMs = nowMs() - end;
     }
     if (messageBoxOf(pi.dwProcessId, message)) {
-      *lateMs = (double)(localNowMs() - endMs);
+      *lateMs = nowMs() - end;
+      if (std::abs(clockStep()) > 20) std::printf("calendar clock stepped by %.0f ms\n", clockStep());
       return true;
     }
     DWORD code = 0;
@@ -415,8 +423,9 @@ bool waitForNotice(const PROCESS_INFORMATION& pi, const wchar_t* ini, const wcha
       std::printf("error ended-before-the-notice exit_code=0x%lx\n", code);
       return false;
     }
-    if (localNowMs() > endMs + 10000) {
-      std::printf("error no-notice-within-10-s; the program's windows:\n");
+    if (nowMs() > end + 10000) {
+      std::printf("error no-notice-within-10-s (calendar clock step %.0f ms); the program's windows:\n",
+                  clockStep());
       printWindowsOf(pi.dwProcessId);
       return false;
     }
