@@ -4,7 +4,8 @@
 #   start-up to the first painted frame (median of 7 alternating starts of each),
 #   then both side by side for 60 s: CPU time used, resident memory at the end, wake-ups
 #   per second (voluntary + involuntary context switches of all threads).
-# Velmora counts down 5 minutes given on its command line.
+# Velmora counts down 5 minutes given on its command line. At start-up Velmora's window has
+# the 300 x 200 of its settings file, the peer its own default size (it keeps no setting).
 #
 #   bash bench/peer.sh                 # build folder build-bench
 #   BUILD_DIR=other bash bench/peer.sh
@@ -23,7 +24,7 @@ done
 [ -n "$clock" ] || { echo "peer.sh: Wine's clock.exe not found" >&2; exit 1; }
 
 dir="$(bench_folder peer \
-    '[OPTION_SETTING]' 'SHOW_SEC=1' 'START_SYURYO_CHECK=0' 'EXIT_CHECK=0' 'WIN_SAVE=0' \
+    '[OPTION_SETTING]' 'SHOW_SEC=1' 'START_SYURYO_CHECK=0' 'EXIT_CHECK=0' 'WIN_SAVE=1' \
     '[WINDOW]' 'LEFT=40' 'TOP=40' 'WIDTH=300' 'HEIGHT=200' '[TIMER]' 'RESUME=0')"
 velmora="$(windows_path "$dir/velmora.exe")"
 peer="$(windows_path "$clock")"
@@ -40,6 +41,7 @@ launch() {
     run_probe "$out" launch 30 "$@" || fail "could not start $1"
     pid="$(probe_value "$out" pid)"
     painted="$(probe_value "$out" painted_ms)"
+    size="$(probe_value "$out" size)"
 }
 close_program() {
     run_probe "$out" close "$1" 20 || fail "could not close process $1"
@@ -56,11 +58,11 @@ for i in $(seq 1 "$rounds"); do
     launch "$velmora" 300
     echo "$painted" >>"$BUILD/bench-run/start-velmora"
     close_program "$pid"
-    v="$painted"
+    v="$painted ms ($size)"
     launch "$peer"
     echo "$painted" >>"$BUILD/bench-run/start-peer"
     close_program "$pid"
-    echo "  start $i: Velmora $v ms, peer $painted ms"
+    echo "  start $i: Velmora $v, peer $painted ms ($size)"
 done
 start_velmora="$(median <"$BUILD/bench-run/start-velmora")"
 start_peer="$(median <"$BUILD/bench-run/start-peer")"

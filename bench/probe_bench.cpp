@@ -202,8 +202,11 @@ int launch(int timeoutSeconds, const std::wstring& commandLine) {
     }
     return 1;
   }
-  std::printf("pid %lu\nwindow %p\nclass %ls\nwindow_ms %.1f\npainted_ms %.1f\n", pi.dwProcessId,
-              (void*)window, className(window).c_str(), windowMs, paintedMs);
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  std::printf("pid %lu\nwindow %p\nclass %ls\nwindow_ms %.1f\npainted_ms %.1f\nsize %ldx%ld\n",
+              pi.dwProcessId, (void*)window, className(window).c_str(), windowMs, paintedMs,
+              outer.right - outer.left, outer.bottom - outer.top);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return 0;

@@ -16,7 +16,7 @@ runs="${VELMORA_TIMEUP_RUNS:-20}"
 length="${VELMORA_TIMEUP_SECONDS:-2}"
 alarm="${VELMORA_TIMEUP_ALARM:-1}"
 dir="$(bench_folder timeup \
-    '[OPTION_SETTING]' 'SHOW_SEC=1' 'START_SYURYO_CHECK=1' 'EXIT_CHECK=0' 'WIN_SAVE=0' "ALARM_PLAY=$alarm" \
+    '[OPTION_SETTING]' 'SHOW_SEC=1' 'START_SYURYO_CHECK=1' 'EXIT_CHECK=0' 'WIN_SAVE=1' "ALARM_PLAY=$alarm" \
     '[WINDOW]' 'LEFT=40' 'TOP=40' 'WIDTH=300' 'HEIGHT=200' '[TIMER]' 'RESUME=0')"
 ini="$(ls "$dir"/*" Velmora.ini")"
 out="$BUILD/bench-run/timeup.out"
