@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The long reliability runs: 50 hard kills of a looping program timer, a 10-minute soak of a
-# one-second repeating interval, the unwritable and shared settings file. About 16 minutes.
+# The long reliability runs: 50 hard kills of a looping program timer, 10-minute soaks of a
+# one-second repeating interval (the program, and the loop in-process), the unwritable and
+# shared settings file. About 26 minutes.
 #
 #   bash scripts/stress.sh                                  # everything
 #   BUILD_DIR=build bash scripts/stress.sh --gtest_filter=*Soak*   # arguments go to the test exe
