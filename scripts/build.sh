@@ -15,7 +15,7 @@ mkdir -p "$BUILD"
 BUILD="$(cd "$BUILD" && pwd)"
 
 cmake -S "$root" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >"$BUILD/configure.log" 2>&1 || {
+    -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR="${VELMORA_WERROR:-OFF}" >"$BUILD/configure.log" 2>&1 || {
     cat "$BUILD/configure.log" >&2
     echo "configuring $BUILD failed" >&2
     exit 1

@@ -9,8 +9,20 @@
 # several build folders can be tested at the same time.
 set -euo pipefail
 
+# Tests build with warnings as errors (VELMORA_WERROR=OFF to relax that locally).
+export VELMORA_WERROR="${VELMORA_WERROR:-ON}"
 source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 source "$here/services.sh"
+
+# The same sources with clang, warnings as errors (build only, folder <build>-clang);
+# VELMORA_SKIP_CLANG=1 skips it for quick local runs.
+if [ "${VELMORA_SKIP_CLANG:-0}" != 1 ]; then
+    BUILD_DIR="$BUILD-clang" bash "$here/build-clang.sh" >"$BUILD/clang-build.log" 2>&1 || {
+        tail -n 50 "$BUILD/clang-build.log" >&2
+        echo "the clang build failed (see $BUILD/clang-build.log)" >&2
+        exit 1
+    }
+fi
 
 export VELMORA_BUILD_DIR="$BUILD"
 ctest_pid=""

@@ -190,7 +190,9 @@ TEST_F(DisplayDialogs, ApplyStepsWriteTheirKeysInOrder) {
              L"DHMS_ASPECT_W", L"DHMS_ASPECT_H", L"HMS_ASPECT_W", L"HMS_ASPECT_H", L"ENABLE_BG_IMG", L"BG_IMG_FILE"});
   for (size_t i = 0; i < at.size(); ++i) {
     ASSERT_NE(at[i], std::wstring::npos) << i << "\n" << std::string(text.begin(), text.end());
-    if (i) EXPECT_LT(at[i - 1], at[i]) << i;
+    if (i) {
+      EXPECT_LT(at[i - 1], at[i]) << i;
+    }
   }
   EXPECT_NE(text.find(L"\nWIN_ALPHA=128"), std::wstring::npos);
   EXPECT_NE(text.find(L"\nBG_IMG_TOUKA_B=3"), std::wstring::npos);

@@ -329,10 +329,14 @@ TEST_F(MalformedProgramFiles, GeneratedLinesLoadAsTheFormatSaysAndSurviveAWriteA
       // The wait is the number wcstod finds at the line's start, blanks (TABs too) skipped: a line
       // with an empty wait field can take its number from a later field.
       const double value = wcstod(line.c_str(), nullptr);
-      if (line[0] != L'\t') EXPECT_EQ(value >= 1.0, w.kept) << testing::PrintToString(line);
+      if (line[0] != L'\t') {
+        EXPECT_EQ(value >= 1.0, w.kept) << testing::PrintToString(line);
+      }
       if (!(value >= 1.0)) continue;
       const uint32_t wait = value >= 4294967295.0 ? 0xFFFFFFFFu : uint32_t(value);
-      if (line[0] != L'\t' && w.kept) EXPECT_EQ(wait, w.wait) << testing::PrintToString(line);
+      if (line[0] != L'\t' && w.kept) {
+        EXPECT_EQ(wait, w.wait) << testing::PrintToString(line);
+      }
       Loaded s{wait, fieldCount >= 2 ? sound.substr(0, 511) : L"",
                fieldCount >= 3 ? _wtoi(repeat.c_str()) : 0,
                fieldCount >= 4 ? unescaped(message.substr(0, 255)) : L""};
