@@ -270,6 +270,40 @@ struct Usage {
   bool gdiKnown = false, handlesKnown = false, memoryKnown = false;
 };
 
+// Handles of one process from the system-wide handle list (GetProcessHandleCount of another
+// process gives 0 under Wine). 0 when the list cannot be had.
+DWORD systemHandleCount(DWORD pid) {
+  struct Entry {
+    ULONG ownerPid;
+    BYTE type, flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return 0;
+  std::vector<char> buffer(1 << 16);
+  for (int tries = 0; tries < 12; ++tries) {
+    ULONG needed = 0;
+    const LONG status = query(16 /* SystemHandleInformation */, buffer.data(), ULONG(buffer.size()), &needed);
+    if (status == LONG(0xC0000004)) {  // too small
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (status != 0) return 0;
+    const ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
+    const Entry* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+    if (sizeof(ULONG_PTR) + size_t(count) * sizeof(Entry) > buffer.size()) return 0;
+    DWORD n = 0;
+    for (ULONG i = 0; i < count; ++i)
+      if (entries[i].ownerPid == pid) ++n;
+    return n;
+  }
+  return 0;
+}
+
 Usage usageOf(DWORD pid) {
   Usage u;
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
@@ -280,6 +314,10 @@ Usage usageOf(DWORD pid) {
   u.user = GetGuiResources(process, GR_USEROBJECTS);
   // Wine answers both for another process with 0 (and success): 0 counts as unknown.
   u.handlesKnown = GetProcessHandleCount(process, &u.handles) != 0 && u.handles != 0;
+  if (!u.handlesKnown) {
+    u.handles = systemHandleCount(pid);
+    u.handlesKnown = u.handles != 0;
+  }
   PROCESS_MEMORY_COUNTERS_EX m{};
   m.cb = sizeof m;
   if (K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m)) {
