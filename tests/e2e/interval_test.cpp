@@ -251,9 +251,10 @@ TEST(IntervalE2E, IntervalDialogSetsTheIntervalOnDiskAndTogglesAreSaved) {
   SendMessageW(GetDlgItem(dialog, 1004), CB_SETCURSEL, 4, 0);
   VelmoraProcess::pressButton(dialog, IDOK);
   ASSERT_TRUE(VelmoraProcess::waitForGone(dialog));
-  EXPECT_TRUE(e2e::waitFor([&] { return app.iniString(L"TIMER_SETTING", L"HOUR") == L"2"; }, 2000));
+  // HOUR, MIN and SEC are written one after another: wait for the last of them.
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniString(L"TIMER_SETTING", L"SEC") == L"4"; }, 2000));
+  EXPECT_EQ(app.iniString(L"TIMER_SETTING", L"HOUR"), L"2");
   EXPECT_EQ(app.iniString(L"TIMER_SETTING", L"MIN"), L"3");
-  EXPECT_EQ(app.iniString(L"TIMER_SETTING", L"SEC"), L"4");
   EXPECT_EQ(app.title(), L"Velmora") << "setting the interval started a timer";
 
   app.command(3);   // 繰り返す
