@@ -9,7 +9,7 @@
 #include "app/startup.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/version_dialog.h"
-#include "display/aspect_ratio.h"
+#include "display/row_switch_ratio.h"
 #include "display/background_image.h"
 #include "display/colours_and_font.h"
 #include "display/painter.h"

@@ -6,7 +6,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "dialogs/dialog_helpers.h"
-#include "display/aspect_ratio.h"
+#include "display/row_switch_ratio.h"
 #include "display/background_image.h"
 #include "res/resource.h"
 

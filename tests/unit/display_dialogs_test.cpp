@@ -4,7 +4,7 @@
 
 #include "app/settings.h"
 #include "app/startup.h"
-#include "display/aspect_ratio.h"
+#include "display/row_switch_ratio.h"
 #include "display/background_image.h"
 #include "display/transparency.h"
 #include "display_test_support.h"

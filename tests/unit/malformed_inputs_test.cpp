@@ -15,7 +15,7 @@
 
 #include "app/settings.h"
 #include "app/startup.h"
-#include "display/aspect_ratio.h"
+#include "display/row_switch_ratio.h"
 #include "program_test_support.h"
 #include "programs/program_file.h"
 #include "timers/countdown.h"

@@ -1,4 +1,4 @@
-#include "display/aspect_ratio.h"
+#include "display/row_switch_ratio.h"
 
 #include <commctrl.h>
 #include <cwctype>
