@@ -17,6 +17,8 @@
 #include "velmora_harness.h"
 
 using e2e::VelmoraProcess;
+using e2e::localMs;
+using e2e::nowMs;
 
 namespace {
 
@@ -36,18 +38,6 @@ const wchar_t kWriteFailure[] = L"設定ファイルの書き込みに失敗し�
 
 std::wstring slotFile(int slot) {
   return e2e::currentUserName() + L"_program_timer_" + std::to_wstring(slot) + L".txt";
-}
-
-long long localMs(const SYSTEMTIME& t) {
-  FILETIME f;
-  if (!SystemTimeToFileTime(&t, &f)) return 0;
-  return (long long)((((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000);
-}
-
-long long nowMs() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return localMs(t);
 }
 
 // The run's state as the settings file holds it.

@@ -8,32 +8,15 @@
 #include "velmora_harness.h"
 
 using e2e::VelmoraProcess;
+using e2e::localMs;
+using e2e::nowMs;
+using e2e::localAt;
 
 namespace {
 
 const wchar_t kIntervalTitle[] = L"間隔指定タイマー作動中 - Velmora";
 const wchar_t kProgramTitle[] = L"プログラムタイマー作動中 - Velmora";
 
-// Local time as milliseconds on a linear scale (only differences are used).
-long long localMs(const SYSTEMTIME& t) {
-  FILETIME f;
-  if (!SystemTimeToFileTime(&t, &f)) return 0;
-  return (long long)((((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000);
-}
-
-long long nowMs() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return localMs(t);
-}
-
-SYSTEMTIME localAt(long long ms) {
-  unsigned long long v = (unsigned long long)ms * 10000;
-  FILETIME f{(DWORD)v, (DWORD)(v >> 32)};
-  SYSTEMTIME t{};
-  FileTimeToSystemTime(&f, &t);
-  return t;
-}
 
 SYSTEMTIME savedEnd(const VelmoraProcess& app) {
   SYSTEMTIME t{};

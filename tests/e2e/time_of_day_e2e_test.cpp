@@ -13,6 +13,9 @@
 #include "velmora_harness.h"
 
 using e2e::VelmoraProcess;
+using e2e::localMs;
+using e2e::nowMs;
+using e2e::localAt;
 
 namespace {
 
@@ -22,26 +25,6 @@ const wchar_t kIntervalTitle[] = L"間隔指定タイマー作動中 - Velmora";
 const wchar_t kReplace[] = L"タイマーが作動中ですがいいですか？";
 const wchar_t kPast[] = L"設定された時刻は過去です";
 const wchar_t kQuiet[] = L"[OPTION_SETTING]\r\nSTART_SYURYO_CHECK=0\r\nALARM_PLAY=0\r\n";
-
-long long localMs(const SYSTEMTIME& t) {
-  FILETIME f;
-  if (!SystemTimeToFileTime(&t, &f)) return 0;
-  return (long long)((((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000);
-}
-
-long long nowMs() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return localMs(t);
-}
-
-SYSTEMTIME localAt(long long ms) {
-  unsigned long long v = (unsigned long long)ms * 10000;
-  FILETIME f{(DWORD)v, (DWORD)(v >> 32)};
-  SYSTEMTIME t{};
-  FileTimeToSystemTime(&f, &t);
-  return t;
-}
 
 // The whole second `seconds` ahead of now.
 long long wholeSecondAhead(int seconds) { return (nowMs() / 1000 + seconds) * 1000; }

@@ -4,6 +4,26 @@
 #include <cstdio>
 
 namespace e2e {
+
+long long localMs(const SYSTEMTIME& t) {
+  FILETIME f;
+  if (!SystemTimeToFileTime(&t, &f)) return 0;
+  return (long long)((((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000);
+}
+
+long long nowMs() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return localMs(t);
+}
+
+SYSTEMTIME localAt(long long ms) {
+  unsigned long long v = (unsigned long long)ms * 10000;
+  FILETIME f{(DWORD)v, (DWORD)(v >> 32)};
+  SYSTEMTIME t{};
+  FileTimeToSystemTime(&f, &t);
+  return t;
+}
 namespace {
 
 const wchar_t* const kProgramFiles[] = {L"velmora.exe", L"alarm.wav", L"second.wav", L"Readme.txt"};

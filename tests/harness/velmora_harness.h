@@ -24,6 +24,12 @@ namespace e2e {
 // passed (then false). pred is always called at least once.
 bool waitFor(const std::function<bool()>& pred, DWORD timeoutMs, DWORD pollMs = 20);
 
+// Local time in milliseconds on a linear scale (for differences), the current local time
+// on that scale, and back.
+long long localMs(const SYSTEMTIME& t);
+long long nowMs();
+SYSTEMTIME localAt(long long ms);
+
 // The user name as the program sees it (GetUserNameW).
 std::wstring currentUserName();
 
