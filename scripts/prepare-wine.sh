@@ -13,7 +13,7 @@ mkdir -p "$1"
 VELMORA_BUILD_DIR="$1"
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-stamp="$WINEPREFIX/.velmora-prepared"
+stamp="$WINEPREFIX/.velmora-prepared-2"
 [ -f "$stamp" ] && exit 0
 
 exec 9>"$VELMORA_BUILD_DIR/wineprefix.lock"
@@ -33,6 +33,10 @@ wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f \
     </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
     </dev/null >/dev/null 2>&1
+# No crash debugger: a program that crashes must end, with an exit code that says so,
+# instead of staying in place with its windows under the debugger.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+    /t REG_SZ /d '' /f </dev/null >/dev/null 2>&1
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 # Ending the server writes the registry out; the desktop applies from now on.
@@ -41,6 +45,11 @@ wineserver -w </dev/null >/dev/null 2>&1 || true
 
 if ! grep -q '"Desktop"="Default"' "$WINEPREFIX/user.reg"; then
     echo "prepare-wine.sh: the virtual desktop setting did not reach the registry" >&2
+    exit 1
+fi
+if ! grep -A3 -F '[Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]' \
+        "$WINEPREFIX/system.reg" | grep -q '^"Debugger"=""'; then
+    echo "prepare-wine.sh: the crash debugger is still set" >&2
     exit 1
 fi
 touch "$stamp"

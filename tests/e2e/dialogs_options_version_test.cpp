@@ -106,8 +106,11 @@ TEST(OptionsDialogE2E, HidingTheTaskbarButtonTakesATrayOption) {
   click(dialog, 1014);
   click(dialog, IDOK);
   ASSERT_TRUE(VelmoraProcess::waitForGone(dialog));
-  EXPECT_TRUE(e2e::waitFor([&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0; }, 3000));
-  EXPECT_TRUE(IsWindowVisible(window));
+  // The button changes by hiding the window, changing its style and showing it again:
+  // wait for the end state, not the first sign of the change.
+  EXPECT_TRUE(e2e::waitFor([&] {
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 && IsWindowVisible(window);
+  }, 3000));
 
   // Both tray options off: the button comes back although HIDE_TASKBAR stays on.
   dialog = openOptions(app);
@@ -117,7 +120,9 @@ TEST(OptionsDialogE2E, HidingTheTaskbarButtonTakesATrayOption) {
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 1014)));
   click(dialog, IDOK);
   ASSERT_TRUE(VelmoraProcess::waitForGone(dialog));
-  EXPECT_TRUE(e2e::waitFor([&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0; }, 3000));
+  EXPECT_TRUE(e2e::waitFor([&] {
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0 && IsWindowVisible(window);
+  }, 3000));
   EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"ALWAYS_TRAY", -1) == 0; }, 3000));
   EXPECT_EQ(app.iniInt(L"OPTION_SETTING", L"HIDE_TASKBAR", -1), 1);
   ASSERT_TRUE(app.close()) << app.lastError();
