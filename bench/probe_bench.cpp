@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <unordered_map>
@@ -371,18 +372,40 @@ long long localNowMs() {
 }
 
 // The scheduled end the program wrote when its count-down started (section ALARM_TIME).
-bool readScheduledEnd(const wchar_t* ini, long long* endMs) {
+// The program writes the keys one at a time and each write rewrites the whole file, so a
+// reader can meet a file cut short in the middle of a write: a key read then is missing
+// (0) and the end comes out minutes or hours early. The section is read whole, twice, and
+// only two equal, complete readings count.
+bool readAlarmTimeOnce(const wchar_t* ini, SYSTEMTIME* t) {
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, ini);  // drop the profile cache
-  SYSTEMTIME t{};
-  t.wYear = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", L"YEAR", 0, ini);
-  t.wMonth = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", L"MONTH", 0, ini);
-  t.wDay = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", L"DAY", 0, ini);
-  t.wHour = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", L"HOUR", 0, ini);
-  t.wMinute = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", L"MINUTE", 0, ini);
-  t.wSecond = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", L"SECOND", 0, ini);
-  t.wMilliseconds = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", L"MILLISECOND", 0xFFFF, ini);
-  if (t.wYear == 0 || t.wMilliseconds == 0xFFFF) return false;
-  *endMs = localMs(t);
+  wchar_t section[1024] = {};
+  GetPrivateProfileSectionW(L"ALARM_TIME", section, 1024, ini);
+  const wchar_t* names[7] = {L"YEAR", L"MONTH", L"DAY", L"HOUR", L"MINUTE", L"SECOND", L"MILLISECOND"};
+  WORD* fields[7] = {&t->wYear, &t->wMonth, &t->wDay, &t->wHour, &t->wMinute, &t->wSecond, &t->wMilliseconds};
+  int found = 0;
+  for (const wchar_t* line = section; *line; line += wcslen(line) + 1) {
+    const wchar_t* eq = wcschr(line, L'=');
+    if (!eq) continue;
+    for (int i = 0; i < 7; ++i)
+      if ((size_t)(eq - line) == wcslen(names[i]) && wcsncmp(line, names[i], eq - line) == 0) {
+        *fields[i] = (WORD)_wtoi(eq + 1);
+        found |= 1 << i;
+      }
+  }
+  return found == 0x7F;
+}
+
+int tornReadings = 0;  // readings of a half-written file that were thrown away
+
+bool readScheduledEnd(const wchar_t* ini, long long* endMs) {
+  SYSTEMTIME first{}, second{};
+  if (!readAlarmTimeOnce(ini, &first)) return false;
+  Sleep(10);
+  if (!readAlarmTimeOnce(ini, &second) || memcmp(&first, &second, sizeof first) != 0) {
+    ++tornReadings;
+    return false;
+  }
+  *endMs = localMs(first);
   return *endMs != 0;
 }
 
@@ -477,6 +500,7 @@ int timeUpCommand(int runs, int seconds, const wchar_t* program, const wchar_t* 
     late.push_back(ms);
   }
   std::printf("failed_runs %d\n", failed);
+  std::printf("torn_settings_readings %d\n", tornReadings);
   if (late.empty()) return 1;
   std::sort(late.begin(), late.end());
   const size_t n = late.size();
