@@ -296,18 +296,46 @@ std::string VelmoraProcess::readBytes(const std::wstring& name) const { return r
 
 std::wstring VelmoraProcess::readText(const std::wstring& name) const { return decodeText(readBytes(name)); }
 
-std::wstring VelmoraProcess::settingsText() const { return readText(settingsFileName()); }
+// The program rewrites the whole settings file for every key it writes, so a reader can meet
+// it cut short in the middle of a write and miss keys that are there before and after. A
+// reading counts once two readings in a row agree.
+std::string VelmoraProcess::settledSettingsBytes() const {
+    std::string last = readWholeFile(settingsPath());
+    for (int tries = 0; tries < 100; ++tries) {
+        Sleep(5);
+        std::string now = readWholeFile(settingsPath());
+        if (now == last) break;
+        last = std::move(now);
+    }
+    return last;
+}
+
+std::wstring VelmoraProcess::settingsText() const { return decodeText(settledSettingsBytes()); }
+
+// Keys are read with the profile functions from a settled copy of the file.
+std::wstring VelmoraProcess::settledSettingsCopy() const {
+    const std::wstring copy = path(L"settings-reading.ini");
+    const std::string bytes = settledSettingsBytes();
+    HANDLE file = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());  // drop the profile cache
+    return copy;
+}
 
 std::wstring VelmoraProcess::iniString(const std::wstring& section, const std::wstring& key,
                                        const std::wstring& fallback) const {
     wchar_t buffer[2048] = {};
     GetPrivateProfileStringW(section.c_str(), key.c_str(), fallback.c_str(), buffer, DWORD(std::size(buffer)),
-                             settingsPath().c_str());
+                             settledSettingsCopy().c_str());
     return buffer;
 }
 
 int VelmoraProcess::iniInt(const std::wstring& section, const std::wstring& key, int fallback) const {
-    return int(GetPrivateProfileIntW(section.c_str(), key.c_str(), fallback, settingsPath().c_str()));
+    return int(GetPrivateProfileIntW(section.c_str(), key.c_str(), fallback, settledSettingsCopy().c_str()));
 }
 
 bool VelmoraProcess::iniHasKey(const std::wstring& section, const std::wstring& key) const {

@@ -95,6 +95,8 @@ public:
     int iniInt(const std::wstring& section, const std::wstring& key, int fallback = 0) const;
     // True when the key is in the file, even with an empty value.
     bool iniHasKey(const std::wstring& section, const std::wstring& key) const;
+    // The settings file's bytes once two readings in a row agree (never a half-written file).
+    std::string settledSettingsBytes() const;
 
     // --- process ---
     // Starts the program with the optional command-line argument text and
@@ -148,6 +150,7 @@ public:
     static bool waitForGone(HWND hwnd, DWORD timeoutMs = 5000);
 
 private:
+    std::wstring settledSettingsCopy() const;
     void closeHandles();
     bool fail(const std::wstring& message);
 
