@@ -2,7 +2,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "app/main_window.h"
+#include "display/dpi.h"
 #include "res/resource.h"
 
 const wchar_t* const velmoraHomePage = L"https://velmora.example.org/";
@@ -10,6 +13,7 @@ const wchar_t* const velmoraHomePage = L"https://velmora.example.org/";
 namespace {
 
 constexpr COLORREF LINK_BLUE = RGB(0, 0, 255);
+constexpr int kPictureSize96 = 128;  // icon 101 at 96 DPI
 constexpr COLORREF LINK_RED = RGB(255, 0, 0);
 
 void openWithShell(const wchar_t* address) {
@@ -24,6 +28,8 @@ HFONT underlinedFont = nullptr; // owned
 HBRUSH backgroundBrush = nullptr;
 COLORREF linkColour = LINK_BLUE;
 HCURSOR handCursor = nullptr;
+HWND picture = nullptr;          // the icon static
+HICON pictureIcon = nullptr;     // owned
 
 void showLink(COLORREF colour, HFONT font) {
   linkColour = colour;
@@ -51,8 +57,29 @@ LRESULT CALLBACK linkProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return CallWindowProcW(linkPreviousProc, window, message, wParam, lParam);
 }
 
+HWND findIconStatic(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
+  return nullptr;
+}
+
+// The picture at the window's DPI, and no larger than its static: the static shows an icon at
+// its own size, centred, and cuts off what does not fit.
+void sizePicture(HWND dialog) {
+  picture = findIconStatic(dialog);
+  if (!picture) return;
+  RECT frame;
+  GetClientRect(picture, &frame);
+  int size = scaleForDpi(kPictureSize96, windowDpi(dialog));
+  size = std::min(size, (int)std::min(frame.right, frame.bottom));
+  HINSTANCE instance = (HINSTANCE)GetWindowLongPtrW(dialog, GWLP_HINSTANCE);
+  pictureIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERSION), IMAGE_ICON, size, size, 0);
+  if (pictureIcon) SendMessageW(picture, STM_SETICON, (WPARAM)pictureIcon, 0);
+}
+
 void onInitDialog(HWND dialog) {
   setDialogSmallIcon(dialog);
+  sizePicture(dialog);
   link = GetDlgItem(dialog, IDC_VERSION_LINK);
   backgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
   normalFont = (HFONT)SendMessageW(link, WM_GETFONT, 0, 0);
@@ -66,6 +93,12 @@ void onInitDialog(HWND dialog) {
 }
 
 void onDestroy() {
+  if (pictureIcon) {
+    SendMessageW(picture, STM_SETICON, 0, 0);
+    DestroyIcon(pictureIcon);
+  }
+  picture = nullptr;
+  pictureIcon = nullptr;
   SetWindowLongPtrW(link, GWLP_WNDPROC, (LONG_PTR)linkPreviousProc);
   SendMessageW(link, WM_SETFONT, (WPARAM)normalFont, FALSE);  // the link must not keep a deleted font
   DeleteObject(backgroundBrush);
