@@ -14,6 +14,7 @@ namespace {
 
 constexpr COLORREF LINK_BLUE = RGB(0, 0, 255);
 constexpr int kPictureSize96 = 128;  // icon 101 at 96 DPI
+constexpr UINT WM_AFTER_DPI_CHANGE = WM_APP + 10;
 constexpr COLORREF LINK_RED = RGB(255, 0, 0);
 
 void openWithShell(const wchar_t* address) {
@@ -73,8 +74,21 @@ void sizePicture(HWND dialog) {
   int size = scaleForDpi(kPictureSize96, windowDpi(dialog));
   size = std::min(size, (int)std::min(frame.right, frame.bottom));
   HINSTANCE instance = (HINSTANCE)GetWindowLongPtrW(dialog, GWLP_HINSTANCE);
-  pictureIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERSION), IMAGE_ICON, size, size, 0);
-  if (pictureIcon) SendMessageW(picture, STM_SETICON, (WPARAM)pictureIcon, 0);
+  HICON icon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERSION), IMAGE_ICON, size, size, 0);
+  if (!icon) return;
+  SendMessageW(picture, STM_SETICON, (WPARAM)icon, 0);
+  if (pictureIcon) DestroyIcon(pictureIcon);
+  pictureIcon = icon;
+}
+
+// The link's two fonts: the dialog's own and an underlined copy of it.
+void takeLinkFonts(HWND dialog) {
+  normalFont = (HFONT)SendMessageW(dialog, WM_GETFONT, 0, 0);
+  LOGFONTW font{};
+  GetObjectW(normalFont ? (HGDIOBJ)normalFont : GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  font.lfUnderline = 1;
+  if (underlinedFont) DeleteObject(underlinedFont);
+  underlinedFont = CreateFontIndirectW(&font);
 }
 
 void onInitDialog(HWND dialog) {
@@ -82,11 +96,7 @@ void onInitDialog(HWND dialog) {
   sizePicture(dialog);
   link = GetDlgItem(dialog, IDC_VERSION_LINK);
   backgroundBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-  normalFont = (HFONT)SendMessageW(link, WM_GETFONT, 0, 0);
-  LOGFONTW font{};
-  GetObjectW(normalFont ? (HGDIOBJ)normalFont : GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-  font.lfUnderline = 1;
-  underlinedFont = CreateFontIndirectW(&font);
+  takeLinkFonts(dialog);
   linkPreviousProc = (WNDPROC)SetWindowLongPtrW(link, GWLP_WNDPROC, (LONG_PTR)linkProc);
   handCursor = (HCURSOR)LoadImageW(nullptr, IDC_HAND, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
   linkColour = LINK_BLUE;
@@ -106,6 +116,14 @@ void onDestroy() {
   backgroundBrush = nullptr;
   underlinedFont = nullptr;
   link = nullptr;
+}
+
+// On a monitor of another DPI the dialog manager gives the dialog a new font (deleting the old
+// one) and new control sizes; once it has, the link's fonts and the picture follow.
+void afterDpiChange(HWND dialog) {
+  takeLinkFonts(dialog);
+  resetLink();
+  sizePicture(dialog);
 }
 
 INT_PTR onCommand(HWND dialog, WPARAM wParam) {
@@ -146,6 +164,10 @@ INT_PTR CALLBACK versionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) resetLink();
       return FALSE;
+    case WM_DPICHANGED:
+      PostMessageW(dialog, WM_AFTER_DPI_CHANGE, 0, 0);
+      return FALSE;  // the dialog manager's own handling goes on
+    case WM_AFTER_DPI_CHANGE: afterDpiChange(dialog); return TRUE;
     case WM_DESTROY: onDestroy(); return FALSE;
     default: return FALSE;
   }
