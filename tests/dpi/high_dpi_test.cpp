@@ -220,6 +220,7 @@ TEST(HighDpi, FirstWindowAndEveryDialogLabelFollowTheDpi) {
   EXPECT_EQ(r.right - r.left, MulDiv(300, dpi, 96));
   EXPECT_EQ(r.bottom - r.top, MulDiv(200, dpi, 96));
   shoot(app.window(), "main");
+  shoot(GetDesktopWindow(), "desktop");  // the taskbar with the tray icon
 
   struct Dialog {
     WORD command;
