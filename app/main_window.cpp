@@ -12,6 +12,7 @@
 #include "display/row_switch_ratio.h"
 #include "display/background_image.h"
 #include "display/colours_and_font.h"
+#include "display/dpi.h"
 #include "display/painter.h"
 #include "display/transparency.h"
 #include "display/z_order.h"
@@ -225,6 +226,14 @@ void keepBackgroundWindowBehind(HWND window, UINT message, WPARAM wParam, LPARAM
   }
 }
 
+// Moved to a monitor of another DPI: the system suggests the rectangle that keeps the window's
+// look there. The read-out's fonts follow the client area by themselves.
+void takeSuggestedRect(HWND window, LPARAM lParam) {
+  const RECT* r = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 bool commandBlockedByDialog(int id) {
@@ -268,6 +277,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (WIN_SAVE && wParam == SIZE_RESTORED) saveWindowSize(window);
       return 0;
     case WM_PAINT: paintDisplay(window); return 0;
+    case WM_DPICHANGED: takeSuggestedRect(window, lParam); return 0;
     case WM_CLOSE:
       if (EXIT_CHECK &&
           MessageBoxW(window, L"終了しますがいいですか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES)

@@ -233,8 +233,9 @@ void readWindowRect(int* left, int* top, int* width, int* height) {
   *left = _wtoi(text);
   GetPrivateProfileStringW(WND, L"TOP", L"0", text, 1024, settingsFilePath);
   *top = _wtoi(text);
-  *width = (int)GetPrivateProfileIntW(WND, L"WIDTH", 300, settingsFilePath);
-  *height = (int)GetPrivateProfileIntW(WND, L"HEIGHT", 200, settingsFilePath);
+  // 0 when not saved: the window then opens at its default size for the monitor's DPI.
+  *width = (int)GetPrivateProfileIntW(WND, L"WIDTH", 0, settingsFilePath);
+  *height = (int)GetPrivateProfileIntW(WND, L"HEIGHT", 0, settingsFilePath);
 }
 
 int readWindowInt(const wchar_t* key, int defaultValue) {

@@ -74,7 +74,7 @@ int buildProgramDirectory();
 void readTimerState();
 // The five AUTO_CLOSE_ keys with their clamping.
 void readAutoCloseSettings();
-// WINDOW section: saved left, top, width, height.
+// WINDOW section: saved left, top, width, height (width and height 0 when not saved).
 void readWindowRect(int* left, int* top, int* width, int* height);
 // An integer of the WINDOW section (ICONIC, ZOOMED, LAYERED).
 int readWindowInt(const wchar_t* key, int defaultValue);

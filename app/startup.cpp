@@ -6,10 +6,12 @@
 
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "app/window_placement.h"
 #include "display/transparency.h"
 #include "display/z_order.h"
 #include "programs/program_file.h"
 #include "res/resource.h"
+#include "shell/looks.h"
 #include "shell/tray_icon.h"
 #include "timers/countdown.h"
 #include "timers/resume.h"
@@ -44,8 +46,9 @@ ATOM registerMainWindowClass(HINSTANCE instance) {
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = mainWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDI_IDLE), IMAGE_ICON, 0, 0, LR_SHARED);
-  wc.hIconSm = wc.hIcon;
+  const LookIcons icons = lookIcons(instance, IDI_IDLE);
+  wc.hIcon = icons.large;
+  wc.hIconSm = icons.small;
   wc.hCursor = (HCURSOR)LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
   // No background brush: the painter covers every pixel, so nothing is ever erased.
   wc.hbrBackground = (HBRUSH)GetStockObject(NULL_BRUSH);
@@ -58,8 +61,11 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
   HWND window;
   int iconic = 0, zoomed = 0;
   if (WIN_SAVE) {
-    int left, top, width, height;
-    readWindowRect(&left, &top, &width, &height);
+    WindowBox saved{};
+    readWindowRect(&saved.left, &saved.top, &saved.width, &saved.height);
+    // A monitor that is gone or a lowered resolution must not leave the window out of sight.
+    const WindowBox box = placeOnNearestMonitor(saved);
+    const int left = box.left, top = box.top, width = box.width, height = box.height;
     int layered = readWindowInt(L"LAYERED", 0);
     iconic = readWindowInt(L"ICONIC", 0);
     zoomed = readWindowInt(L"ZOOMED", 0);

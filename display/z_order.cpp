@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "display/transparency.h"
 #include "res/resource.h"
+#include "shell/looks.h"
 #include "shell/tray_icon.h"
 
 HWND backgroundWindow = nullptr;
@@ -30,8 +31,9 @@ void fillBackgroundClass(HINSTANCE instance) {
   wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = backgroundWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDI_IDLE), IMAGE_ICON, 0, 0, LR_SHARED);
-  wc.hIconSm = wc.hIcon;
+  const LookIcons icons = lookIcons(instance, IDI_IDLE);
+  wc.hIcon = icons.large;
+  wc.hIconSm = icons.small;
   wc.hCursor = (HCURSOR)LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
   wc.hbrBackground = backgroundBrush;
   wc.lpszClassName = kBackgroundClass;

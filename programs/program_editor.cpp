@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "display/dpi.h"
 #include "programs/program_file.h"
 #include "programs/step_editor.h"
 #include "res/resource.h"
@@ -15,6 +16,10 @@ HWND programListView = nullptr;
 namespace {
 
 EditorMetrics editorMetrics{};
+UINT editorMetricsDpi = 96;  // the DPI the metrics and column widths were taken at
+// Posted by the DPI change: the controls are laid out again once the system has resized the
+// dialog and rescaled its controls.
+constexpr UINT WM_RELAYOUT = WM_APP + 10;
 
 const int kSideButtons[6] = {IDC_PROGRAM_UP,  IDC_PROGRAM_DOWN,   IDC_PROGRAM_EDIT,
                              IDC_PROGRAM_ADD, IDC_PROGRAM_INSERT, IDC_PROGRAM_DELETE};
@@ -22,7 +27,7 @@ const int kBottomButtons[3] = {IDOK, IDCANCEL, IDC_PROGRAM_APPLY};
 
 struct Column {
   const wchar_t* header;
-  int width;
+  int width96;
   int format;
 };
 const Column kColumns[4] = {
@@ -38,15 +43,21 @@ RECT screenRect(HWND dialog, int id) {
   return r;
 }
 
+void measureButtonSizes(HWND dialog) {
+  RECT up = screenRect(dialog, IDC_PROGRAM_UP);
+  RECT ok = screenRect(dialog, IDOK);
+  editorMetrics.buttonWidth = up.right - up.left;
+  editorMetrics.buttonHeight = up.bottom - up.top;
+  editorMetrics.bottomButtonWidth = ok.right - ok.left;
+}
+
 void measureMetrics(HWND dialog) {
+  measureButtonSizes(dialog);
   RECT up = screenRect(dialog, IDC_PROGRAM_UP);
   RECT down = screenRect(dialog, IDC_PROGRAM_DOWN);
   RECT ok = screenRect(dialog, IDOK);
   RECT cancel = screenRect(dialog, IDCANCEL);
-  editorMetrics.buttonWidth = up.right - up.left;
-  editorMetrics.buttonHeight = up.bottom - up.top;
   editorMetrics.verticalGap = down.top - up.bottom;
-  editorMetrics.bottomButtonWidth = ok.right - ok.left;
   editorMetrics.horizontalGap = cancel.left - ok.right;
 }
 
@@ -72,7 +83,7 @@ HWND createList(HWND dialog) {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kColumns[c].format;
-    column.cx = kColumns[c].width;
+    column.cx = scaleForDpi(kColumns[c].width96, editorMetricsDpi);
     column.pszText = const_cast<wchar_t*>(kColumns[c].header);
     column.iSubItem = c;
     ListView_InsertColumn(list, c, &column);
@@ -114,16 +125,41 @@ void onSize(HWND dialog, int width, int height) {
   InvalidateRect(dialog, nullptr, TRUE);
 }
 
+void relayout(HWND dialog) {
+  RECT client;
+  GetClientRect(dialog, &client);
+  onSize(dialog, client.right, client.bottom);
+}
+
 void onInitDialog(HWND dialog) {
   setDialogSmallIcon(dialog);
   setTitle(dialog);
   measureMetrics(dialog);
+  editorMetricsDpi = windowDpi(dialog);
   programListView = createList(dialog);
   if (programListView) fillList(programListView);
   // The first WM_SIZE may come before the list exists; place everything now.
-  RECT client;
-  GetClientRect(dialog, &client);
-  onSize(dialog, client.right, client.bottom);
+  relayout(dialog);
+}
+
+// Moved to a monitor of another DPI: the gaps and the column widths scale with it and the window
+// takes the suggested rectangle. The dialog manager rescales the font and the buttons where the
+// system does that for dialogs; the buttons are measured and placed again after that.
+void onDpiChanged(HWND dialog, UINT dpi, const RECT& suggested) {
+  const UINT old = editorMetricsDpi;
+  if (!dpi || !old) return;
+  editorMetrics.verticalGap = MulDiv(editorMetrics.verticalGap, (int)dpi, (int)old);
+  editorMetrics.horizontalGap = MulDiv(editorMetrics.horizontalGap, (int)dpi, (int)old);
+  editorMetricsDpi = dpi;
+  if (programListView) {
+    for (int c = 0; c < 4; ++c) {
+      const int width = ListView_GetColumnWidth(programListView, c);
+      ListView_SetColumnWidth(programListView, c, MulDiv(width, (int)dpi, (int)old));
+    }
+  }
+  SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  PostMessageW(dialog, WM_RELAYOUT, 0, 0);
 }
 
 void openStepEditor(HWND dialog, int mode) {
@@ -242,6 +278,13 @@ INT_PTR CALLBACK programEditorDialogProc(HWND dialog, UINT message, WPARAM wPara
   switch (message) {
     case WM_INITDIALOG: onInitDialog(dialog); return TRUE;
     case WM_SIZE: onSize(dialog, LOWORD(lParam), HIWORD(lParam)); return TRUE;
+    case WM_DPICHANGED:
+      onDpiChanged(dialog, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return FALSE;  // the dialog manager's own handling goes on
+    case WM_RELAYOUT:
+      measureButtonSizes(dialog);
+      relayout(dialog);
+      return TRUE;
     case WM_COMMAND: onCommand(dialog, LOWORD(wParam)); return TRUE;
     case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
     case WM_DESTROY: programListView = nullptr; return FALSE;

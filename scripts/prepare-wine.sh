@@ -16,7 +16,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 stamp="$WINEPREFIX/.velmora-prepared-2"
 [ -f "$stamp" ] && exit 0
 
-exec 9>"$VELMORA_BUILD_DIR/wineprefix.lock"
+exec 9>"$WINEPREFIX.lock"
 flock 9
 [ -f "$stamp" ] && exit 0
 

@@ -7,15 +7,15 @@ VELMORA_XVFB_PID=""
 VELMORA_PULSE_PID=""
 VELMORA_PULSE_TMP=""
 
-# start_xvfb <log file>: starts Xvfb on the first free display number from 90 on,
-# waits until it answers and exports DISPLAY and VELMORA_DISPLAY.
+# start_xvfb <log file> [WxH]: starts Xvfb (1280x1024 unless given) on the first free display
+# number from 90 on, waits until it answers and exports DISPLAY and VELMORA_DISPLAY.
 start_xvfb() {
-    local log="$1" n tries
+    local log="$1" size="${2:-1280x1024}" n tries
     for n in $(seq 90 189); do
         # A lock file or socket means another server has (or had) this number.
         [ -e "/tmp/.X$n-lock" ] && continue
         [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$log" 2>&1 </dev/null &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >"$log" 2>&1 </dev/null &
         VELMORA_XVFB_PID=$!
         for tries in $(seq 1 100); do
             if ! kill -0 "$VELMORA_XVFB_PID" 2>/dev/null; then

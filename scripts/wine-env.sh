@@ -15,7 +15,9 @@ fi
 VELMORA_BUILD_DIR="$(cd "$VELMORA_BUILD_DIR" && pwd)"
 export VELMORA_BUILD_DIR
 
-export WINEPREFIX="$VELMORA_BUILD_DIR/wineprefix"
+# VELMORA_WINEPREFIX names another prefix for the same build folder (dpi-test.sh uses one
+# per DPI).
+export WINEPREFIX="${VELMORA_WINEPREFIX:-$VELMORA_BUILD_DIR/wineprefix}"
 export WINEARCH=win32
 export WINEDEBUG=-all
 # Wine reads the Japanese locale by itself (code page 932); glibc does not need

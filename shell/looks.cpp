@@ -6,24 +6,31 @@
 
 namespace {
 
-HICON idleIcon = nullptr, runningIcon = nullptr;
-
-HICON sharedIcon(HWND window, HICON& slot, int id) {
-  if (!slot) {
-    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrW(window, GWLP_HINSTANCE);
-    slot = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_SHARED);
-  }
-  return slot;
+LookIcons loadLookIcons(HINSTANCE instance, int id) {
+  auto load = [&](int width, int height) {
+    return (HICON)LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, GetSystemMetrics(width),
+                             GetSystemMetrics(height), 0);
+  };
+  return {load(SM_CXICON, SM_CYICON), load(SM_CXSMICON, SM_CYSMICON)};
 }
 
-void showLook(HWND window, HICON icon, const wchar_t* title) {
-  SetClassLongPtrW(window, GCLP_HICONSM, (LONG_PTR)icon);
-  SetClassLongPtrW(window, GCLP_HICON, (LONG_PTR)icon);
+void showLook(HWND window, const LookIcons& icons, const wchar_t* title) {
+  SetClassLongPtrW(window, GCLP_HICONSM, (LONG_PTR)icons.small);
+  SetClassLongPtrW(window, GCLP_HICON, (LONG_PTR)icons.large);
   SetWindowTextW(window, title);
-  if (trayIconShown(window)) modifyTrayIcon(window, icon, title);
+  if (trayIconShown(window)) modifyTrayIcon(window, icons.small, title);
 }
+
+HINSTANCE instanceOf(HWND window) { return (HINSTANCE)GetWindowLongPtrW(window, GWLP_HINSTANCE); }
 
 }  // namespace
+
+LookIcons lookIcons(HINSTANCE instance, int id) {
+  // Loaded once and kept for the run: the window classes and the tray icon hold them.
+  static const LookIcons idle = loadLookIcons(instance, IDI_IDLE);
+  static const LookIcons running = loadLookIcons(instance, IDI_RUNNING);
+  return id == IDI_RUNNING ? running : idle;
+}
 
 const wchar_t* runningTitle(int kind) {
   switch (kind) {
@@ -34,10 +41,10 @@ const wchar_t* runningTitle(int kind) {
 }
 
 void showRunningLook(HWND window) {
-  showLook(window, sharedIcon(window, runningIcon, IDI_RUNNING), runningTitle(timerKind));
+  showLook(window, lookIcons(instanceOf(window), IDI_RUNNING), runningTitle(timerKind));
 }
 
-void showIdleLook(HWND window) { showLook(window, sharedIcon(window, idleIcon, IDI_IDLE), L"Velmora"); }
+void showIdleLook(HWND window) { showLook(window, lookIcons(instanceOf(window), IDI_IDLE), L"Velmora"); }
 
 void setTitleAndTip(HWND window, const wchar_t* title) {
   SetWindowTextW(window, title);

@@ -2,6 +2,11 @@
 #pragma once
 #include <windows.h>
 
+// The idle or running icon (IDI_IDLE, IDI_RUNNING) at the system's large and small icon sizes.
+struct LookIcons {
+  HICON large, small;
+};
+LookIcons lookIcons(HINSTANCE instance, int id);
 // Title of a running timer of the given kind.
 const wchar_t* runningTitle(int kind);
 void showRunningLook(HWND window);

@@ -36,7 +36,7 @@ BOOL addTrayIcon(HWND window) {
   trayIconData.uID = 1;
   trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   trayIconData.uCallbackMessage = WM_TRAY_CALLBACK;
-  trayIconData.hIcon = (HICON)GetClassLongPtrW(window, GCLP_HICON);
+  trayIconData.hIcon = (HICON)GetClassLongPtrW(window, GCLP_HICONSM);
   GetWindowTextW(window, trayIconData.szTip, 128);
   return shellNotifyIcon(NIM_ADD, &trayIconData);
 }

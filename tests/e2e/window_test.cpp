@@ -64,6 +64,31 @@ TEST(MainWindow, SavedRectangleIsRestoredAndMovesAreSaved) {
   EXPECT_EQ(app.iniInt(L"WINDOW", L"ZOOMED", -1), 0);
 }
 
+TEST(MainWindow, SavedPlaceOffEveryMonitorOpensOnTheNearestWorkArea) {
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  struct Case {
+    const wchar_t* window;
+    LONG left, top;  // where it must open
+  } cases[] = {
+      // below and to the right of the 1024 x 768 desktop: into its bottom right corner
+      {L"LEFT=3024\r\nTOP=2268\r\n", work.right - 300, work.bottom - 200},
+      // far to the left: against the left edge, at the same height
+      {L"LEFT=-1700\r\nTOP=100\r\n", work.left, 100},
+  };
+  for (const auto& c : cases) {
+    VelmoraProcess app;
+    ASSERT_TRUE(app.writeSettings(std::wstring(L"[WINDOW]\r\n") + c.window + L"WIDTH=300\r\nHEIGHT=200\r\n"));
+    ASSERT_TRUE(app.start()) << app.lastError();
+    RECT r = outerRect(app.window());
+    EXPECT_EQ(r.left, c.left) << testing::PrintToString(c.window);
+    EXPECT_EQ(r.top, c.top) << testing::PrintToString(c.window);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 200);
+    EXPECT_TRUE(app.close());
+  }
+}
+
 TEST(MainWindow, WithoutWindowSavingNothingIsWrittenToTheWindowSection) {
   VelmoraProcess app;
   ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nWIN_SAVE=0\r\n[WINDOW]\r\nLEFT=300\r\nTOP=300\r\n"));

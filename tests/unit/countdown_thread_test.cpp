@@ -11,6 +11,7 @@
 
 #include "app/settings.h"
 #include "res/resource.h"
+#include "shell/looks.h"
 #include "timers/countdown.h"
 #include "timers/timer_state.h"
 #include "countdown_test_support.h"
@@ -90,9 +91,9 @@ TEST_F(Countdown, IntervalRunShowsTheRunningLookWritesItsKeysAndAsksForTheAlarmA
   EXPECT_TRUE(ahead == 1 || ahead == 2) << ahead;  // one second on, if no second began meanwhile
   EXPECT_GT(remainingMs, 0u);
   EXPECT_LE(remainingMs, 1000u);
-  HICON running = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_RUNNING), IMAGE_ICON, 0, 0,
-                                    LR_SHARED);
-  EXPECT_EQ((HICON)GetClassLongPtrW(window_.hwnd, GCLP_HICON), running);
+  const LookIcons running = lookIcons(GetModuleHandleW(nullptr), IDI_RUNNING);
+  EXPECT_EQ((HICON)GetClassLongPtrW(window_.hwnd, GCLP_HICON), running.large);
+  EXPECT_EQ((HICON)GetClassLongPtrW(window_.hwnd, GCLP_HICONSM), running.small);
 
   ASSERT_TRUE(pumpUntil([&] { return alarmRequests() == 1; }, 2500));
   const Posted& request = posted().front();

@@ -200,7 +200,18 @@ TEST(VersionDialog, ShowsNameVersionIconAndTheLinkText) {
     GetDlgItemTextW(d, IDC_VERSION_LINK, text, 128);
     EXPECT_STREQ(text, L"URL : https://velmora.example.org/");
     HWND iconStatic = FindWindowExW(d, nameText, L"Static", nullptr);
-    EXPECT_NE(SendMessageW(iconStatic, STM_GETICON, 0, 0), 0);
+    HICON picture = (HICON)SendMessageW(iconStatic, STM_GETICON, 0, 0);
+    ASSERT_NE(picture, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(picture, &info));
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    RECT frame{};
+    GetClientRect(iconStatic, &frame);
+    EXPECT_LE(mask.bmWidth, frame.right) << "the picture is shown whole, not cut off by its frame";
+    EXPECT_LE(mask.bmHeight, frame.bottom) << "the picture is shown whole, not cut off by its frame";
     EXPECT_EQ((HICON)SendMessageW(d, WM_GETICON, ICON_SMALL, 0),
               (HICON)GetClassLongPtrW(GetWindow(d, GW_OWNER), GCLP_HICON));
     click(d, IDOK);

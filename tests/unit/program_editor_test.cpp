@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "display/dpi.h"
 #include "program_test_support.h"
 #include "programs/program_editor.h"
 #include "programs/program_file.h"
@@ -285,6 +286,32 @@ TEST_F(Editor, LayoutFollowsTheDialogSize) {
       EXPECT_EQ(b.top, want.bottomButtons[k].y) << k;
     }
   }
+}
+
+TEST_F(Editor, OnAScreenOfAnotherDpiTheGapsAndColumnsScaleInTheSuggestedRectangle) {
+  open();
+  auto screen = [&](int id) {
+    RECT r;
+    GetWindowRect(GetDlgItem(dialog_, id), &r);
+    return r;
+  };
+  const int verticalGap = screen(IDC_PROGRAM_DOWN).top - screen(IDC_PROGRAM_UP).bottom;
+  const int horizontalGap = screen(IDCANCEL).left - screen(IDOK).right;
+  ASSERT_EQ(ListView_GetColumnWidth(programListView, 0), 100);  // this prefix runs at 96 DPI
+
+  RECT suggested{40, 30, 40 + 720, 30 + 540};
+  SendMessageW(dialog_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  pump();
+  RECT now;
+  GetWindowRect(dialog_, &now);
+  EXPECT_TRUE(EqualRect(&now, &suggested));
+  const int widths[4] = {150, 300, 113, 750};  // MulDiv rounds 112.5 up
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(ListView_GetColumnWidth(programListView, c), widths[c]) << c;
+  EXPECT_EQ(screen(IDC_PROGRAM_DOWN).top - screen(IDC_PROGRAM_UP).bottom, MulDiv(verticalGap, 144, 96));
+  EXPECT_EQ(screen(IDCANCEL).left - screen(IDOK).right, MulDiv(horizontalGap, 144, 96));
+  RECT list;
+  GetWindowRect(programListView, &list);
+  EXPECT_EQ(screen(IDC_PROGRAM_UP).left - list.right, MulDiv(horizontalGap, 144, 96));
 }
 
 TEST_F(Editor, WithoutSelectionOnlyAddOpensTheStepEditor) {

@@ -1,10 +1,12 @@
 // Settings read through the real profile functions from real files, with every clamping rule.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/window_placement.h"
 #include "timers/timer_state.h"
 
 namespace {
@@ -185,6 +187,38 @@ TEST(StartupArithmetic, CommandLineSeconds) {
       EXPECT_EQ(r.minutes, c.m);
       EXPECT_EQ(r.seconds, c.s);
     }
+  }
+}
+
+TEST(StartupArithmetic, SavedWindowOpensOnTheNearestWorkArea) {
+  const RECT primary{0, 0, 1024, 738};         // 1024 x 768 with a 30-pixel taskbar
+  const RECT leftMonitor{-1280, 0, 0, 984};    // a second monitor to the left
+  const SIZE defaults{450, 300};               // the default size at 144 DPI
+  struct Case {
+    const char* what;
+    WindowBox saved;
+    RECT work;
+    WindowBox expected;
+  } cases[] = {
+      {"on the monitor: kept", {100, 120, 420, 260}, primary, {100, 120, 420, 260}},
+      {"off to the right and below", {3024, 2268, 300, 200}, primary, {724, 538, 300, 200}},
+      {"far left", {-1700, 100, 300, 200}, primary, {0, 100, 300, 200}},
+      {"enough of it visible: kept", {900, 650, 300, 200}, primary, {900, 650, 300, 200}},
+      {"a sliver visible", {1000, -180, 300, 200}, primary, {724, 0, 300, 200}},
+      {"larger than the work area, off screen", {5000, 40, 2000, 900}, primary, {0, 0, 1024, 738}},
+      {"larger than the work area, on it: kept", {0, 0, 2000, 900}, primary, {0, 0, 2000, 900}},
+      {"zero and negative size", {100, 100, 0, -5}, primary, {100, 100, 450, 300}},
+      {"no size, off screen", {-4000, 9000, 0, 0}, primary, {0, 438, 450, 300}},
+      {"on a monitor to the left: kept", {-1200, 100, 300, 200}, leftMonitor, {-1200, 100, 300, 200}},
+      {"beyond the left monitor", {-2500, 100, 300, 200}, leftMonitor, {-1280, 100, 300, 200}},
+      {"sums past the int range", {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, primary, {0, 0, 1024, 738}},
+  };
+  for (const auto& c : cases) {
+    WindowBox r = placeSavedWindow(c.saved, c.work, defaults, 72);
+    EXPECT_EQ(r.left, c.expected.left) << c.what;
+    EXPECT_EQ(r.top, c.expected.top) << c.what;
+    EXPECT_EQ(r.width, c.expected.width) << c.what;
+    EXPECT_EQ(r.height, c.expected.height) << c.what;
   }
 }
 

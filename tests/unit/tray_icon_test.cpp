@@ -53,7 +53,14 @@ TEST_F(TrayIcon, AddSendsTheTitleClassIconAndCallbackAndDeleteUsesTheSameRecord)
   EXPECT_EQ(added.uID, 1u);
   EXPECT_EQ(added.uFlags, 7u);
   EXPECT_EQ(added.uCallbackMessage, 0x8000u);
-  EXPECT_EQ(added.hIcon, (HICON)GetClassLongPtrW(window, GCLP_HICON));
+  EXPECT_EQ(added.hIcon, (HICON)GetClassLongPtrW(window, GCLP_HICONSM));
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(added.hIcon, &info));
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXSMICON)) << "the tray shows the small icon";
   EXPECT_EQ(std::wstring(added.szTip), longTitle.substr(0, 127));
   EXPECT_FALSE(addTrayIcon(window)) << "a second add of the same icon fails harmlessly";
   EXPECT_TRUE(removeTrayIcon());
@@ -63,7 +70,7 @@ TEST_F(TrayIcon, AddSendsTheTitleClassIconAndCallbackAndDeleteUsesTheSameRecord)
 TEST_F(TrayIcon, TipIconAndBalloonChangesUseTheFullRecordWithOnlyTheirFlags) {
   addTrayIcon(window);
   shell.calls.clear();
-  HICON icon = (HICON)GetClassLongPtrW(window, GCLP_HICON);
+  HICON icon = (HICON)GetClassLongPtrW(window, GCLP_HICONSM);
   modifyTrayIcon(window, icon, L"間隔指定タイマー作動中 - Velmora");
   modifyTrayIcon(window, nullptr, L"Velmora");
   std::wstring longText(300, L't'), longTitle(100, L'T');

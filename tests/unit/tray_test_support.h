@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "display/z_order.h"
 #include "res/resource.h"
+#include "shell/looks.h"
 #include "shell/tray_icon.h"
 
 namespace traytest {
@@ -130,12 +131,15 @@ class TrayFixture : public ::testing::Test {
     FakeShell::current() = &shell;
     shellNotifyIcon = FakeShell::notify;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = plainWindowProc;
     wc.hInstance = instance;
-    wc.hIcon = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDI_IDLE), IMAGE_ICON, 0, 0, LR_SHARED);
+    const LookIcons icons = lookIcons(instance, IDI_IDLE);
+    wc.hIcon = icons.large;
+    wc.hIconSm = icons.small;
     wc.lpszClassName = L"VelmoraTrayTest";
-    RegisterClassW(&wc);
+    RegisterClassExW(&wc);
     window = CreateWindowExW(0, L"VelmoraTrayTest", L"Velmora", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200,
                              nullptr, nullptr, instance, nullptr);
     ASSERT_NE(window, nullptr);
