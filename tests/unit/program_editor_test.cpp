@@ -16,6 +16,7 @@
 #include "programs/program_file.h"
 #include "programs/step_editor.h"
 #include "res/resource.h"
+#include "tray_test_support.h"
 
 namespace {
 
@@ -219,6 +220,96 @@ TEST_F(Editor, OkSavesApplySavesAndStaysCancelSavesNothing) {
   press(IDOK);
   // An empty list is saved as a file with only the byte-order mark.
   EXPECT_EQ(readBytes(slotName(0)), std::string("\xFF\xFE", 2));
+}
+
+TEST_F(Editor, AFileThatWasNotReadWholeIsReplacedOnlyWithConsent) {
+  // Held open without sharing by another program while the editor opens: the list is empty.
+  ASSERT_TRUE(writeSlot(0, L"1\ta\t0\tkeep\n2\tb\t0\tme\n"));
+  const std::string original = readBytes(slotName(0));
+  HANDLE held = CreateFileW(slotPath(0).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  open();
+  CloseHandle(held);
+  EXPECT_TRUE(rows().empty());
+  const std::wstring question =
+      L"プログラムタイマー設定ファイルを全部は読み込めませんでした。\n"
+      L"保存すると、読み込めなかったステップは失われます。保存しますか？";
+  // Declined, for OK and for 適用: nothing written, the editor stays open.
+  for (int button : {IDOK, IDC_PROGRAM_APPLY}) {
+    std::vector<std::wstring> texts;
+    {
+      traytest::MessageBoxWatcher watcher(IDNO);
+      press(button);
+      texts = watcher.texts();
+    }
+    ASSERT_EQ(texts.size(), 1u) << button;
+    EXPECT_EQ(texts[0], question);
+    EXPECT_TRUE(IsWindow(dialog_));
+    EXPECT_EQ(readBytes(slotName(0)), original);
+  }
+  // Consented: written; afterwards the file is the list and no more questions are asked.
+  std::vector<std::wstring> texts;
+  {
+    traytest::MessageBoxWatcher watcher(IDYES);
+    press(IDC_PROGRAM_APPLY);
+    press(IDC_PROGRAM_APPLY);
+    texts = watcher.texts();
+  }
+  EXPECT_EQ(texts.size(), 1u);
+  EXPECT_EQ(readBytes(slotName(0)), std::string("\xFF\xFE", 2));
+}
+
+TEST_F(Editor, TabsAndControlCharactersTheFileCannotHoldAreRefusedAndEverythingElseComesBack) {
+  open();
+  // What a paste can bring into the boxes. A TAB separates the fields of the file, a line
+  // break ends its step, and no file name holds a control character.
+  struct Case {
+    const wchar_t* sound;
+    const wchar_t* message;
+    const wchar_t* refusal;  // null: accepted
+  } cases[] = {
+      {L"a\tb.wav", L"", L"音声ファイル名にタブや改行などの制御文字は使えません。"},
+      {L"a\r\nb.wav", L"", L"音声ファイル名にタブや改行などの制御文字は使えません。"},
+      {L"a.wav", L"before\tafter", L"メッセージにタブ文字（または Ctrl+Z の制御文字）は使えません。"},
+      // The runtime's text mode would end the whole file at U+001A.
+      {L"a.wav", L"before\x1a" L"after", L"メッセージにタブ文字（または Ctrl+Z の制御文字）は使えません。"},
+      {L"C:\\音\\t.wav", L"line\r\nbreak \\t \\n \\\\ \x01\x1b\x1f end", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.sound) + L"|" + c.message));
+    const size_t before = rows().size();
+    std::vector<std::wstring> texts;
+    std::atomic<bool> stillOpen{false};
+    {
+      traytest::MessageBoxWatcher watcher;
+      withStepEditor(IDC_PROGRAM_ADD, [&](HWND step) {
+        setItem(step, IDC_STEP_SOUND, c.sound);
+        setItem(step, IDC_STEP_MESSAGE, c.message);
+        SendMessageW(step, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        stillOpen = IsWindow(step) && IsWindowVisible(step);
+        if (stillOpen) SendMessageW(step, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      });
+      texts = watcher.texts();
+    }
+    if (c.refusal) {
+      ASSERT_EQ(texts.size(), 1u);
+      EXPECT_EQ(texts[0], c.refusal);
+      EXPECT_TRUE(stillOpen);
+      EXPECT_EQ(rows().size(), before);
+    } else {
+      EXPECT_TRUE(texts.empty());
+      EXPECT_FALSE(stillOpen);
+      ASSERT_EQ(rows().size(), before + 1);
+    }
+  }
+  // The accepted texts come back from the file exactly.
+  press(IDC_PROGRAM_APPLY);
+  ProgramStep* list = nullptr;
+  loadProgramSteps(&list);
+  ASSERT_EQ(programStepCount(list), 1);
+  EXPECT_EQ(std::wstring(list[0].soundFile), cases[4].sound);
+  EXPECT_EQ(std::wstring(list[0].message), cases[4].message);
+  HeapFree(GetProcessHeap(), 0, list);
 }
 
 TEST_F(Editor, LayoutFollowsTheDialogSize) {

@@ -32,7 +32,7 @@ class ProgramFile : public ProgramFolder {
  protected:
   std::vector<Step> load(int slot = 0) {
     PROGRAM_TIMER_NO = slot;
-    loadProgramSteps(&holder_);
+    status_ = loadProgramSteps(&holder_);
     return steps(holder_);
   }
   void TearDown() override {
@@ -40,6 +40,7 @@ class ProgramFile : public ProgramFolder {
     ProgramFolder::TearDown();
   }
   ProgramStep* holder_ = nullptr;
+  ProgramLoad status_ = ProgramLoad::Whole;
 };
 
 TEST_F(ProgramFile, LinesAreReadFieldByFieldAndBadWaitsAreSkipped) {
@@ -120,13 +121,21 @@ TEST_F(ProgramFile, ManyStepsGrowTheBlockAndAreAllKeptInOrder) {
 
 TEST_F(ProgramFile, MissingFileGivesAnEmptyListAlsoInAHolderThatHadSteps) {
   EXPECT_TRUE(load(3).empty());
+  EXPECT_EQ(status_, ProgramLoad::Whole);
   ASSERT_NE(holder_, nullptr);
   EXPECT_EQ(holder_[0].waitMs, 0u);
 
   ASSERT_TRUE(writeSlot(3, L"100\n200\n"));
   EXPECT_EQ(load(3).size(), 2u);
+  // A file that is there but cannot be opened is not an empty program timer.
+  HANDLE held = CreateFileW(slotPath(3).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(load(3).empty());
+  EXPECT_EQ(status_, ProgramLoad::Unreadable);
+  CloseHandle(held);
   ASSERT_TRUE(DeleteFileW(slotPath(3).c_str()));
   EXPECT_TRUE(load(3).empty());
+  EXPECT_EQ(status_, ProgramLoad::Whole);
   EXPECT_EQ(programStepCount(nullptr), 0);
 }
 
@@ -184,6 +193,7 @@ TEST_F(ProgramFile, HostileFilesLoadWithoutHarm) {
   DWORD started = GetTickCount();
   got = load();
   EXPECT_EQ(int(got.size()), maxProgramSteps);
+  EXPECT_EQ(status_, ProgramLoad::Cut);
   EXPECT_LT(GetTickCount() - started, 30000u);
 }
 
@@ -273,6 +283,57 @@ TEST_F(ProgramFile, AFailedWriteLeavesTheOldFileAsItWas) {
   std::wstring nowhere = path(L"missing\\") + slotName(1);
   EXPECT_FALSE(writeProgramTimerFile(nowhere.c_str(), 4, rowSource, &rows));
   EXPECT_FALSE(exists(L"missing"));
+}
+
+// Stands in for FlushFileBuffers: notes what is on the disk at the moment of the flush.
+struct FlushRecorder {
+  static inline int calls = 0;
+  static inline BOOL answer = TRUE;
+  static inline bool handleFlushed = false;
+  static inline std::wstring target, fresh;
+  static inline std::string targetThen, freshThen;
+  static std::string read(const std::wstring& file) {
+    std::string out;
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<none>";
+    char buf[4096];
+    DWORD n;
+    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
+    CloseHandle(f);
+    return out;
+  }
+  static BOOL WINAPI flush(HANDLE file) {
+    ++calls;
+    handleFlushed = FlushFileBuffers(file) != FALSE;
+    targetThen = read(target);
+    freshThen = read(fresh);
+    return answer;
+  }
+};
+
+TEST_F(ProgramFile, TheNewContentIsOnTheDiskBeforeItReplacesTheOldFile) {
+  ASSERT_TRUE(writeSlot(1, L"5000\told.wav\t0\tkeep me\n"));
+  const std::string before = readBytes(slotName(1));
+  std::vector<Row> rows = {{L"1000", L"a.wav", L"有", L"new"}};
+  const std::string after = utf16(L"1000\ta.wav\t1\tnew\r\n");
+  FlushRecorder::target = slotPath(1);
+  FlushRecorder::fresh = slotPath(1) + L".new";
+  flushFileToDisk = FlushRecorder::flush;
+  for (BOOL answer : {FALSE, TRUE}) {
+    SCOPED_TRACE(answer);
+    FlushRecorder::calls = 0;
+    FlushRecorder::answer = answer;
+    EXPECT_EQ(writeProgramTimerFile(slotPath(1).c_str(), 1, rowSource, &rows), answer);
+    EXPECT_EQ(FlushRecorder::calls, 1);
+    EXPECT_TRUE(FlushRecorder::handleFlushed);
+    EXPECT_EQ(FlushRecorder::targetThen, before);
+    EXPECT_EQ(FlushRecorder::freshThen, after);
+    // A flush that fails counts as a failed write: the old file stays.
+    EXPECT_EQ(readBytes(slotName(1)), answer ? after : before);
+    EXPECT_FALSE(exists(slotName(1) + L".new"));
+  }
+  flushFileToDisk = FlushFileBuffers;
 }
 
 TEST_F(ProgramFile, RandomMessagesComeBackThroughWriteAndLoad) {
