@@ -114,3 +114,29 @@ TEST(AlarmE2E, AlarmDialogSavesItsKeys) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another program posting the play request with values that are not Velmora's own paths (as
+// a new user's program might use the same message number): Velmora neither crashes nor reads
+// its own memory as a file name.
+TEST(AlarmE2E, ForeignPlayRequestsAreIgnored) {
+  VelmoraProcess app;
+  ASSERT_TRUE(app.writeSettings(settings(L"SHOW_SEC=1\r\n")));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  // No pointer at all, the program's own image (readable memory that is no path), the top of
+  // the user address space, and a pointer this process made up.
+  const WPARAM values[] = {0, 1, 0x400000, 0x7FFEFFF0, 0xFFFFFFFF, (WPARAM)L"alarm.wav"};
+  for (WPARAM value : values) ASSERT_TRUE(app.post(WM_APP + 1, value, 1));
+  // Posted messages are handled in order: once F2 has been written, every request was seen.
+  ASSERT_TRUE(app.key(VK_F2));
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"SHOW_SEC", 1) == 0; }, 5000));
+  EXPECT_EQ(app.exitCode(), (DWORD)STILL_ACTIVE) << "the program ended";
+  DWORD_PTR result = 0;
+  EXPECT_NE(SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &result), 0)
+      << "the window thread does not answer";
+  EXPECT_EQ(app.findDialog(kLoadError), nullptr);
+  ASSERT_TRUE(app.close()) << app.lastError();
+}
+
+}  // namespace
