@@ -141,7 +141,23 @@ TEST(MainWindow, GarbageSettingsFileStartsWithDefaults) {
                          "WIN_ALPHA=-1\nUNTOUCHABLE=abc\n";
   ASSERT_TRUE(app.writeFile(VelmoraProcess::settingsFileName(), std::string(garbage, sizeof garbage - 1)));
   ASSERT_TRUE(app.start()) << app.lastError();
-  EXPECT_TRUE(IsWindowVisible(app.window()));
+  HWND window = app.window();
+  EXPECT_TRUE(IsWindowVisible(window));
+  // Z_ORDER 7 and UNTOUCHABLE abc read as 0, and no saved form: a framed, opaque, ordinary
+  // window that takes clicks, at the default place and size.
+  const LONG style = GetWindowLongW(window, GWL_STYLE), exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+  EXPECT_NE(style & WS_CAPTION, 0);
+  EXPECT_EQ(exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST), 0);
+  EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow()) << "embedded in the desktop";
+  RECT r = outerRect(window);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 200);
+  EXPECT_EQ(app.title(), L"Velmora");
+  // SHOW_SEC is on by default: F2 turns it off.
+  ASSERT_TRUE(app.key(VK_F2));
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"SHOW_SEC", -1) == 0; }, 3000));
   EXPECT_TRUE(app.close());
   EXPECT_EQ(app.exitCode(), 0u);
 }

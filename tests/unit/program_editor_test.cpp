@@ -334,20 +334,23 @@ TEST_F(Editor, LayoutFollowsTheDialogSize) {
   EXPECT_LT(l.list.right, l.list.left);
   EXPECT_LT(l.sideButtons[0].y, l.list.top);
 
-  // The real dialog at two sizes: every control where the arithmetic puts it.
+  // The real dialog at two sizes: every control where the arithmetic puts it, with the metrics
+  // taken from the template (dialog units: buttons 40 x 15 and OK 50 wide, "↑" at y 10 and
+  // "↓" at y 35, OK at x 75 and キャンセル at x 135), not from controls the dialog has moved.
   open();
-  RECT up, down, okRect, cancel;
-  GetWindowRect(GetDlgItem(dialog_, IDC_PROGRAM_UP), &up);
-  GetWindowRect(GetDlgItem(dialog_, IDOK), &okRect);
-  GetWindowRect(GetDlgItem(dialog_, IDCANCEL), &cancel);
+  auto units = [&](int x, int y) {
+    RECT r{0, 0, x, y};
+    MapDialogRect(dialog_, &r);
+    return POINT{r.right, r.bottom};
+  };
+  const POINT button = units(40, 15), ok = units(50, 15);
+  const EditorMetrics fromTemplate{button.x, button.y, units(0, 35).y - units(0, 10).y - button.y, ok.x,
+                                   units(135, 0).x - units(75, 0).x - ok.x};
   for (SIZE size : {SIZE{700, 500}, SIZE{420, 330}}) {
     SetWindowPos(dialog_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     pump();
-    GetWindowRect(GetDlgItem(dialog_, IDC_PROGRAM_DOWN), &down);
     RECT client;
     GetClientRect(dialog_, &client);
-    const EditorMetrics measured{up.right - up.left, up.bottom - up.top, 0, okRect.right - okRect.left,
-                                 cancel.left - okRect.right};
     auto where = [&](HWND w) {
       RECT r;
       GetWindowRect(w, &r);
@@ -355,11 +358,7 @@ TEST_F(Editor, LayoutFollowsTheDialogSize) {
       return r;
     };
     RECT list = where(programListView);
-    RECT first = where(GetDlgItem(dialog_, IDC_PROGRAM_UP));
-    RECT second = where(GetDlgItem(dialog_, IDC_PROGRAM_DOWN));
-    EditorMetrics full = measured;
-    full.verticalGap = second.top - first.bottom;
-    EditorLayout want = editorLayout(full, client.right, client.bottom);
+    EditorLayout want = editorLayout(fromTemplate, client.right, client.bottom);
     EXPECT_EQ(list.left, want.list.left);
     EXPECT_EQ(list.top, want.list.top);
     EXPECT_EQ(list.right, want.list.right);
@@ -368,6 +367,7 @@ TEST_F(Editor, LayoutFollowsTheDialogSize) {
       RECT b = where(GetDlgItem(dialog_, IDC_PROGRAM_UP + k));
       EXPECT_EQ(b.left, want.sideButtons[k].x) << k;
       EXPECT_EQ(b.top, want.sideButtons[k].y) << k;
+      EXPECT_EQ(b.right - b.left, fromTemplate.buttonWidth) << k;
     }
     const int bottom[3] = {IDOK, IDCANCEL, IDC_PROGRAM_APPLY};
     for (int k = 0; k < 3; ++k) {

@@ -72,7 +72,7 @@ TEST_F(TrayIcon, TipIconAndBalloonChangesUseTheFullRecordWithOnlyTheirFlags) {
   ASSERT_EQ(shell.calls.size(), 3u);
   for (const auto& c : shell.calls) {
     EXPECT_EQ(c.message, (DWORD)NIM_MODIFY);
-    EXPECT_EQ(c.data.cbSize, sizeof(NOTIFYICONDATAW));
+    EXPECT_EQ(c.data.cbSize, 956u);  // the whole record, as the shell documents it
     EXPECT_EQ(c.data.hWnd, window);
     EXPECT_EQ(c.data.uID, 1u);
   }
