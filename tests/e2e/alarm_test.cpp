@@ -29,8 +29,11 @@ bool framed(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & (WS_CAPTI
 // Double-clicks the client area; true when the frame stayed (the alarm was playing).
 bool doubleClickFoundAlarmPlaying(VelmoraProcess& app) {
   bool before = framed(app.window());
+  const int seconds = app.iniInt(L"OPTION_SETTING", L"SHOW_SEC", 1);
   app.post(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 30));
-  Sleep(400);
+  // Posted messages are handled in order: once F2 is written, the double click was handled.
+  app.key(VK_F2);
+  e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"SHOW_SEC", -1) == (seconds ? 0 : 1); }, 5000);
   app.findMainWindow();
   return framed(app.window()) == before;
 }
