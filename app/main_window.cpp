@@ -150,7 +150,7 @@ void onCommand(HWND window, int id) {
 
 void onCreate(HWND window) {
   mainWindow = window;
-  setMousePassThrough(window, CMD_PASS_TRANSPARENT + UNTOUCHABLE);
+  applyClickThroughAtStart(window);
   loadBackgroundImage();
   taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
   ClickTimingRecord* records[3] = {&middleClickRecord, &trayLeftClickRecord, &trayMiddleClickRecord};
@@ -259,7 +259,7 @@ void setDialogSmallIcon(HWND dialog) {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
-    addTrayIcon(window);
+    onTaskbarCreated(window);
     return 0;
   }
   if (autoCloseThreadId && cancelsAutoClose(message, wParam, lParam)) cancelAutoCloseLook(window);

@@ -17,12 +17,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Runs a dialog of the main window modally with dialogOpen set around it.
 // Returns the dialog's result; only a positive result counts as confirmed.
 INT_PTR runMainDialog(HWND window, int dialogId, DLGPROC procedure);
-// Runs any modal step (a chooser) with dialogOpen set around it.
+// Runs any modal step (a chooser) with dialogOpen set around it. A dialog opened from another
+// one (the tray menu stays usable) puts back the flag it found, so the outer one keeps it set.
 template <typename F>
 auto withDialogOpen(F&& f) {
-  dialogOpen = 1;
+  const int outer = dialogOpen.exchange(1);
   auto result = f();
-  dialogOpen = 0;
+  dialogOpen = outer;
   return result;
 }
 // True for the command ids that are ignored while a dialog is open.

@@ -159,6 +159,8 @@ int runVelmora(HINSTANCE instance, int showCommand) {
     return -1;
   }
   HACCEL accelerators = LoadAcceleratorsW(instance, L"VELMORA_ACC");
+  // Before anything loads a program timer: a move cut short leaves a slot without its file.
+  recoverProgramTimerMoveAtStart(mainWindow);
 
   if (!startFromCommandLine(mainWindow)) resumeTimer(mainWindow);
 

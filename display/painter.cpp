@@ -59,8 +59,12 @@ void paintBackground(HDC dc, int W, int H, bool framed) {
   if (source) {
     MemoryDC imageDC(dc);
     SelectedObject selected(imageDC.get(), source);
+    // The default mode ANDs the pixels a shrink drops into the ones it keeps: dark streaks,
+    // and key-coloured pixels that no longer match the key. Dropping them keeps colours exact.
+    int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
     StretchBlt(dc, 0, 0, W, H, imageDC.get(), 0, 0, backgroundImageSize.cx,
                backgroundImageSize.cy, SRCCOPY);
+    if (oldMode) SetStretchBltMode(dc, oldMode);
     return;
   }
   FillRect(dc, &client, framed ? backgroundBrush : keyColorBrush);

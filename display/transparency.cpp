@@ -9,6 +9,7 @@
 #include "display/row_switch_ratio.h"
 #include "display/background_image.h"
 #include "res/resource.h"
+#include "shell/tray_icon.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ void onTransparencyOk(HWND dialog) {
 }  // namespace
 
 void applyLayeredAttributes(HWND window) {
+  // A framed window stays opaque, also when it is layered in the desktop-embedded mode.
+  if (isFramed(window)) return;
   if (ENABLE_ALPHA)
     SetLayeredWindowAttributes(window, transparentKeyColor, (BYTE)WIN_ALPHA, LWA_COLORKEY | LWA_ALPHA);
   else
@@ -83,7 +86,7 @@ WindowForm toggledForm(DWORD style, DWORD exStyle, int untouchable, int zOrder) 
 void toggleWindowForm(HWND window) {
   DWORD style = GetWindowLongW(window, GWL_STYLE);
   DWORD exStyle = GetWindowLongW(window, GWL_EXSTYLE);
-  WindowForm f = toggledForm(style, exStyle, UNTOUCHABLE, Z_ORDER);
+  WindowForm f = toggledForm(style, exStyle, activeClickThroughMode(), Z_ORDER);
   SetWindowLongW(window, GWL_STYLE, (LONG)f.style);
   if (f.clearAttributes) SetLayeredWindowAttributes(window, 0, 0, 0);
   if (f.writeExStyle) SetWindowLongW(window, GWL_EXSTYLE, (LONG)f.exStyle);

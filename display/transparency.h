@@ -2,7 +2,8 @@
 #pragma once
 #include <windows.h>
 
-// The one way the key colour and opacity are applied to the layered window.
+// The one way the key colour and opacity are applied to the layered window; a framed window
+// is left as it is.
 void applyLayeredAttributes(HWND window);
 // Framed: the style has a caption or a sizing border; frameless otherwise.
 bool isFramed(HWND window);

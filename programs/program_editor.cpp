@@ -21,6 +21,14 @@ UINT editorMetricsDpi = 96;  // the DPI the metrics and column widths were taken
 // dialog and rescaled its controls.
 constexpr UINT WM_RELAYOUT = WM_APP + 10;
 
+// The list lacks part of what the slot's file holds (the file could not be opened, the load
+// stopped early, or not every row went into the list): saving would replace the file with less.
+bool listIncomplete = false;
+
+const wchar_t kIncompleteSaveQuestion[] =
+    L"プログラムタイマー設定ファイルを全部は読み込めませんでした。\n"
+    L"保存すると、読み込めなかったステップは失われます。保存しますか？";
+
 const int kSideButtons[6] = {IDC_PROGRAM_UP,  IDC_PROGRAM_DOWN,   IDC_PROGRAM_EDIT,
                              IDC_PROGRAM_ADD, IDC_PROGRAM_INSERT, IDC_PROGRAM_DELETE};
 const int kBottomButtons[3] = {IDOK, IDCANCEL, IDC_PROGRAM_APPLY};
@@ -91,16 +99,20 @@ HWND createList(HWND dialog) {
   return list;
 }
 
-void fillList(HWND list) {
+// True when every step of the file is in the list.
+bool fillList(HWND list) {
   ProgramStep* steps = nullptr;
-  loadProgramSteps(&steps);
-  if (!steps) return;
+  bool whole = loadProgramSteps(&steps) == ProgramLoad::Whole;
+  if (!steps) return false;
   for (int i = 0; steps[i].waitMs != 0; ++i) {
     wchar_t wait[16], message[256];
     _snwprintf(wait, 16, L"%u", steps[i].waitMs);
     wait[15] = L'\0';
     int row = insertRow(list, ListView_GetItemCount(list), wait);
-    if (row < 0) break;
+    if (row < 0) {
+      whole = false;
+      break;
+    }
     wcscpy_s(message, steps[i].message);
     escapeMessage(message, 256);
     setRowText(list, row, 3, message);
@@ -108,6 +120,7 @@ void fillList(HWND list) {
     setRowText(list, row, 2, steps[i].repeat ? L"有" : L"無");
   }
   HeapFree(GetProcessHeap(), 0, steps);
+  return whole;
 }
 
 void onSize(HWND dialog, int width, int height) {
@@ -137,7 +150,7 @@ void onInitDialog(HWND dialog) {
   measureMetrics(dialog);
   editorMetricsDpi = windowDpi(dialog);
   programListView = createList(dialog);
-  if (programListView) fillList(programListView);
+  listIncomplete = !programListView || !fillList(programListView);
   // The first WM_SIZE may come before the list exists; place everything now.
   relayout(dialog);
 }
@@ -167,6 +180,16 @@ void openStepEditor(HWND dialog, int mode) {
   DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_STEP_EDITOR), dialog, stepEditorDialogProc, (LPARAM)mode);
 }
 
+// OK and 適用: a list that lacks part of the file is saved only with the user's consent.
+bool save(HWND dialog, HWND list) {
+  if (listIncomplete &&
+      MessageBoxW(dialog, kIncompleteSaveQuestion, L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES)
+    return false;
+  // Once written, the file holds exactly the list.
+  if (saveProgramTimer(dialog, list)) listIncomplete = false;
+  return true;
+}
+
 void onCommand(HWND dialog, int id) {
   HWND list = programListView;
   switch (id) {
@@ -178,11 +201,11 @@ void onCommand(HWND dialog, int id) {
       break;
     case IDC_PROGRAM_ADD: openStepEditor(dialog, id); break;
     case IDC_PROGRAM_DELETE: deleteSelectedRow(list); break;
-    case IDC_PROGRAM_APPLY: saveProgramTimer(dialog, list); break;
+    case IDC_PROGRAM_APPLY: save(dialog, list); break;
     case IDOK:
-      // Closes also after a failed save: its message has been shown.
-      saveProgramTimer(dialog, list);
-      EndDialog(dialog, 1);
+      // Closes also after a failed save (its message has been shown), but stays open when the
+      // user declined to replace a file that was not read whole.
+      if (save(dialog, list)) EndDialog(dialog, 1);
       break;
     case IDCANCEL: EndDialog(dialog, 0); break;
     default: break;

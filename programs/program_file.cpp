@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -12,6 +14,7 @@
 #include "res/resource.h"
 
 ProgramStep* programSteps = nullptr;
+BOOL(WINAPI* flushFileToDisk)(HANDLE) = FlushFileBuffers;
 
 namespace {
 
@@ -182,20 +185,24 @@ bool parseProgramStepLine(wchar_t* line, ProgramStep* step) {
   return true;
 }
 
-void loadProgramStepsFrom(const wchar_t* path, ProgramStep** holder) {
+ProgramLoad loadProgramStepsFrom(const wchar_t* path, ProgramStep** holder) {
   FILE* file = nullptr;
   // "ccs=UTF-16LE" reads like "ccs=UNICODE" is documented to (a UTF-8 or UTF-16 mark decides,
   // no mark means UTF-16LE); Wine's runtime reads "ccs=UNICODE" without a mark as ANSI.
   if (!path[0] || _wfopen_s(&file, path, L"r, ccs=UTF-16LE") != 0 || !file) {
     makeEmptyList(holder);
-    return;
+    // Only a file that is not there at all is an empty program timer.
+    bool missing = path[0] && GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES &&
+                   (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
+    return missing ? ProgramLoad::Whole : ProgramLoad::Unreadable;
   }
   size_t capacity = 64;
   if (!resizeBlock(holder, capacity)) {
     fclose(file);
     makeEmptyList(holder);
-    return;
+    return ProgramLoad::Cut;
   }
+  ProgramLoad result = ProgramLoad::Whole;
   size_t count = 0;
   wchar_t line[1024];
   ProgramStep step;
@@ -204,19 +211,23 @@ void loadProgramStepsFrom(const wchar_t* path, ProgramStep** holder) {
     if (count + 1 >= capacity) {
       size_t grown = grownCapacity(capacity);
       // Out of memory or at the step limit: the list ends with the steps read so far.
-      if (grown <= capacity || !resizeBlock(holder, grown)) break;
+      if (grown <= capacity || !resizeBlock(holder, grown)) {
+        result = ProgramLoad::Cut;
+        break;
+      }
       capacity = grown;
     }
     (*holder)[count++] = step;
   }
   (*holder)[count].waitMs = 0;
   fclose(file);
+  return result;
 }
 
-void loadProgramSteps(ProgramStep** holder) {
+ProgramLoad loadProgramSteps(ProgramStep** holder) {
   wchar_t path[1024];
   programTimerFilePath(PROGRAM_TIMER_NO, path, 1024);
-  loadProgramStepsFrom(path, holder);
+  return loadProgramStepsFrom(path, holder);
 }
 
 int programStepCount(const ProgramStep* steps) {
@@ -243,6 +254,9 @@ BOOL writeProgramTimerFile(const wchar_t* path, int count, ProgramRowSource sour
   }
   if (ok && fflush(file) != 0) ok = false;
   if (ferror(file)) ok = false;
+  // On the disk before it replaces the old file: after a power cut the slot then holds the
+  // old content or the new one, never an empty file.
+  if (ok && !flushFileToDisk(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))))) ok = false;
   if (fclose(file) != 0) ok = false;
   // The old file is replaced only by a complete new one.
   if (ok && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) ok = false;
@@ -264,40 +278,168 @@ void freeProgramSteps() {
   programSteps = nullptr;
 }
 
-BOOL swapProgramTimerFiles(int a, int b) {
-  wchar_t fileA[1024], fileB[1024], temporary[1024];
-  programTimerFilePath(a, fileA, 1024);
-  programTimerFilePath(b, fileB, 1024);
+namespace {
+
+const wchar_t kProgramSection[] = L"PROGRAM_TIMER";
+const wchar_t kMoveKey[] = L"MOVE";
+const wchar_t kLeftoverKept[] =
+    L"中断された移動の一時ファイルが残っているため、プログラムタイマーを移動できません。\n"
+    L"一時ファイルはそのまま残してあります。\n%ls";
+const wchar_t kRecoveryFailure[] =
+    L"中断されたプログラムタイマーの移動を元に戻せませんでした。\n"
+    L"ファイルはそのまま残してあります。\n%ls";
+
+// A move under way, as PROGRAM_TIMER/MOVE holds it:
+//   from,to,stage,hadTo,n,<from's name><to's name>   (n: length of from's name)
+// Stage 1: the renames are under way; a move cut short here is undone. Stage 2: from's file
+// has reached slot to; the temporary file, if any, is the last to move, then the names.
+struct MoveRecord {
+  int from, to, stage, hadTo;
+  wchar_t fromName[128], toName[128];
+};
+
+struct MovePaths {
+  wchar_t from[1024], to[1024], temporary[1024];
+};
+
+bool fileExists(const wchar_t* path) { return PathFileExistsW(path) != FALSE; }
+
+bool movePaths(const MoveRecord& r, MovePaths* p) {
+  programTimerFilePath(r.from, p->from, 1024);
+  programTimerFilePath(r.to, p->to, 1024);
+  programTimerTempPath(p->temporary, 1024);
+  return p->from[0] && p->to[0] && p->temporary[0];
+}
+
+bool writeMoveRecord(const MoveRecord& r) {
+  wchar_t value[300];
+  int n = _snwprintf(value, 300, L"%d,%d,%d,%d,%d,%ls%ls", r.from, r.to, r.stage, r.hadTo,
+                     (int)wcslen(r.fromName), r.fromName, r.toName);
+  if (n < 0 || n >= 300) return false;
+  return writeSettingString(kProgramSection, kMoveKey, value) != FALSE;
+}
+
+bool readMoveRecord(MoveRecord* r) {
+  wchar_t value[300] = L"";
+  GetPrivateProfileStringW(kProgramSection, kMoveKey, L"", value, 300, settingsFilePath);
+  int length = -1, consumed = 0;
+  if (swscanf(value, L"%d,%d,%d,%d,%d,%n", &r->from, &r->to, &r->stage, &r->hadTo, &length, &consumed) != 5 ||
+      consumed == 0)
+    return false;
+  const wchar_t* names = value + consumed;
+  const size_t total = wcslen(names);
+  if (r->from < 0 || r->from > 9 || (r->to != r->from + 1 && r->to != r->from - 1) || r->to < 0 || r->to > 9 ||
+      (r->stage != 1 && r->stage != 2) || length < 0 || length > 127 || (size_t)length > total ||
+      total - length > 127)
+    return false;
+  wmemcpy(r->fromName, names, length);
+  r->fromName[length] = L'\0';
+  wcscpy_s(r->toName, names + length);
+  return true;
+}
+
+void clearMoveRecord() { WritePrivateProfileStringW(kProgramSection, kMoveKey, nullptr, settingsFilePath); }
+
+// Puts both slots' files back where they were before the move, from whatever state its
+// renames reached. False when a rename failed.
+bool undoMoveRenames(const MoveRecord& r, const MovePaths& p) {
+  const bool temporary = fileExists(p.temporary);
+  // With the temporary file there (or when slot to had no file), a file in slot to next to an
+  // empty slot from is from's own file: it goes back first and frees slot to.
+  if ((temporary || !r.hadTo) && !fileExists(p.from) && fileExists(p.to) && !MoveFileW(p.to, p.from)) return false;
+  return !temporary || MoveFileW(p.temporary, p.to);
+}
+
+bool writeName(int slot) {
+  wchar_t key[16];
+  swprintf(key, 16, L"NAME_%d", slot);
+  return writeSettingString(kProgramSection, key, programTimerNames[slot]) != FALSE;
+}
+
+// The files have changed places: the names follow and slot to becomes the selected one. The
+// record goes only when everything is written, so a later recovery can write it all again.
+bool commitMove(const MoveRecord& r) {
+  wcscpy_s(programTimerNames[r.from], r.toName);
+  wcscpy_s(programTimerNames[r.to], r.fromName);
+  PROGRAM_TIMER_NO = r.to;
+  if (!writeName(r.from) || !writeName(r.to) || !writeSettingInt(kProgramSection, L"NO", r.to)) return false;
+  clearMoveRecord();
+  return true;
+}
+
+void showPathMessage(HWND window, const wchar_t* format, const wchar_t* path) {
+  wchar_t text[1400];
+  _snwprintf(text, 1400, format, path);
+  text[1399] = L'\0';
+  MessageBoxW(window, text, L"Velmora", MB_ICONERROR);
+}
+
+void moveProgramTimer(HWND window, int from, int to) {
+  wchar_t temporary[1024];
+  switch (moveProgramTimerSlot(from, to)) {
+    case MoveResult::Moved: break;
+    case MoveResult::NamesNotSaved: showSettingsWriteFailure(window); break;
+    case MoveResult::Failed: MessageBoxW(window, kMoveFailure, L"Velmora", MB_ICONERROR); break;
+    case MoveResult::LeftoverKept:
+      programTimerTempPath(temporary, 1024);
+      showPathMessage(window, kLeftoverKept, temporary);
+      break;
+  }
+}
+
+}  // namespace
+
+bool recoverProgramTimerMove() {
+  MoveRecord r{};
+  MovePaths p{};
+  if (!readMoveRecord(&r)) return true;
+  if (!movePaths(r, &p)) return false;
+  // Every rename done: only the names are left to write.
+  if (r.stage == 2 && !fileExists(p.temporary)) {
+    commitMove(r);
+    return true;
+  }
+  if (!undoMoveRenames(r, p)) return false;
+  clearMoveRecord();
+  return true;
+}
+
+void recoverProgramTimerMoveAtStart(HWND window) {
+  if (recoverProgramTimerMove()) return;
+  wchar_t temporary[1024];
   programTimerTempPath(temporary, 1024);
-  if (!fileA[0] || !fileB[0] || !temporary[0]) return FALSE;
-  if (PathFileExistsW(fileB) && !MoveFileW(fileB, temporary)) return FALSE;
-  if (PathFileExistsW(fileA) && !MoveFileW(fileA, fileB)) return FALSE;
-  if (PathFileExistsW(temporary) && !MoveFileW(temporary, fileA)) return FALSE;
-  return TRUE;
+  showPathMessage(window, kRecoveryFailure, temporary);
+}
+
+MoveResult moveProgramTimerSlot(int from, int to) {
+  if (!recoverProgramTimerMove()) return MoveResult::LeftoverKept;
+  MoveRecord r{from, to, 1, 0, {}, {}};
+  MovePaths p{};
+  if (!movePaths(r, &p)) return MoveResult::Failed;
+  // A temporary file nothing accounts for is somebody's program timer: never overwritten, and
+  // never given a slot's name by guess.
+  if (fileExists(p.temporary)) return MoveResult::LeftoverKept;
+  r.hadTo = fileExists(p.to) ? 1 : 0;
+  wcscpy_s(r.fromName, programTimerNames[from]);
+  wcscpy_s(r.toName, programTimerNames[to]);
+  if (!writeMoveRecord(r)) return MoveResult::Failed;
+
+  bool moved = (!r.hadTo || MoveFileW(p.to, p.temporary)) && (!fileExists(p.from) || MoveFileW(p.from, p.to));
+  if (moved) {
+    r.stage = 2;
+    moved = writeMoveRecord(r) && (!fileExists(p.temporary) || MoveFileW(p.temporary, p.from));
+  }
+  if (!moved) {
+    // Stage 1 first: should the undo itself fail, the next recovery finishes undoing it.
+    r.stage = 1;
+    writeMoveRecord(r);
+    if (undoMoveRenames(r, p)) clearMoveRecord();
+    return MoveResult::Failed;
+  }
+  return commitMove(r) ? MoveResult::Moved : MoveResult::NamesNotSaved;
 }
 
 namespace {
-
-void writeName(int slot) {
-  wchar_t key[16];
-  swprintf(key, 16, L"NAME_%d", slot);
-  writeSettingString(L"PROGRAM_TIMER", key, programTimerNames[slot]);
-}
-
-void moveProgramTimer(HWND window, int a, int b) {
-  if (!swapProgramTimerFiles(a, b)) {
-    MessageBoxW(window, kMoveFailure, L"Velmora", MB_ICONERROR);
-    return;
-  }
-  wchar_t name[128];
-  wcscpy_s(name, programTimerNames[a]);
-  wcscpy_s(programTimerNames[a], programTimerNames[b]);
-  wcscpy_s(programTimerNames[b], name);
-  writeName(a);
-  writeName(b);
-  PROGRAM_TIMER_NO = b;
-  writeSettingInt(L"PROGRAM_TIMER", L"NO", b);
-}
 
 void onRenameInit(HWND dialog) {
   setDialogSmallIcon(dialog);

@@ -21,11 +21,17 @@ extern ProgramStep* programSteps;
 // the whole address space of the process).
 constexpr int maxProgramSteps = 100000;
 
+// How much of a file a load got into the list.
+enum class ProgramLoad {
+  Whole,       // every line (a missing file is an empty program timer)
+  Unreadable,  // the file is there but could not be opened: the list is empty
+  Cut,         // the list ends early (step limit or memory): the file holds more
+};
 // Reads the selected slot's file (PROGRAM_TIMER/NO) into the holder's block, resizing it
 // (it may move) or allocating one. A missing or unreadable file gives an empty list.
-void loadProgramSteps(ProgramStep** holder);
+ProgramLoad loadProgramSteps(ProgramStep** holder);
 // The same from a named file.
-void loadProgramStepsFrom(const wchar_t* path, ProgramStep** holder);
+ProgramLoad loadProgramStepsFrom(const wchar_t* path, ProgramStep** holder);
 // Number of steps before the terminating record; 0 for a null holder.
 int programStepCount(const ProgramStep* steps);
 // Parses one line (LF or NUL ended; the text is cut up in place) into step. False when the
@@ -42,8 +48,11 @@ struct ProgramRowText {
 // Supplies row index into row; false stops the write as a failure.
 using ProgramRowSource = bool (*)(void* context, int index, ProgramRowText* row);
 // Writes count rows to path through a temporary file beside it that replaces path only when
-// complete. TRUE on success; on failure path is untouched and the temporary file is removed.
+// complete and on the disk. TRUE on success; on failure path is untouched and the temporary
+// file is removed.
 BOOL writeProgramTimerFile(const wchar_t* path, int count, ProgramRowSource source, void* context);
+// Forces a written file's data to the disk (FlushFileBuffers; tests put a recorder in).
+extern BOOL(WINAPI* flushFileToDisk)(HANDLE file);
 // Editor OK / 適用: the list view's rows to the selected slot's file; shows the failure message.
 BOOL saveProgramTimer(HWND owner, HWND listView);
 
@@ -64,9 +73,23 @@ void programTimerDisplayName(int slot, wchar_t* name, size_t size);
 // Frees the loaded step list (at exit).
 void freeProgramSteps();
 // Commands 9 and 10: swap the selected slot's file and name with the previous / next slot's,
-// keeping the same program timer selected.
+// keeping the same program timer selected. A move that fails is undone and reported.
 void moveProgramTimerUp(HWND window);
 void moveProgramTimerDown(HWND window);
-// The file renames of a move from slot a to slot b (b = a ± 1); TRUE when all succeeded.
-BOOL swapProgramTimerFiles(int a, int b);
+
+enum class MoveResult {
+  Moved,
+  NamesNotSaved,  // files and names swapped, but the settings file refused the names
+  Failed,         // nothing changed (a rename or the settings file failed)
+  LeftoverKept,   // a temporary file of unknown origin is in the way; nothing changed
+};
+// Swaps the files, names and selection of slots from and to (to = from ± 1), all or nothing.
+// The move is recorded in PROGRAM_TIMER/MOVE while it runs, so a move cut short by a kill
+// can be put right by recoverProgramTimerMove.
+MoveResult moveProgramTimerSlot(int from, int to);
+// Puts right a move that was cut short: undoes its renames, or finishes its names when the
+// files were already in place. False when a rename failed (the files stay, the record too).
+bool recoverProgramTimerMove();
+// At start-up: recoverProgramTimerMove, telling the user when the files had to stay.
+void recoverProgramTimerMoveAtStart(HWND window);
 INT_PTR CALLBACK renameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

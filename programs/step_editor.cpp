@@ -18,6 +18,24 @@ namespace {
 
 HWND waitBox = nullptr;
 
+const wchar_t kControlInSound[] = L"音声ファイル名にタブや改行などの制御文字は使えません。";
+const wchar_t kTabInMessage[] = L"メッセージにタブ文字（または Ctrl+Z の制御文字）は使えません。";
+
+// A TAB separates the fields of a program timer file, a line break ends its step, and the
+// runtime's text mode takes U+001A for the end of the file: a text holding one would not come
+// back from the file as it was. Messages keep their line breaks (escaped); a file name can
+// hold no control character at all.
+bool textFitsTheFile(const wchar_t* text, bool isFileName) {
+  for (const wchar_t* p = text; *p; ++p)
+    if (*p == L'\t' || *p == 0x1A || (isFileName && *p < L' ')) return false;
+  return true;
+}
+
+void refuseText(HWND dialog, int id, const wchar_t* message) {
+  MessageBoxW(dialog, message, L"Velmora", MB_ICONERROR);
+  SetFocus(GetDlgItem(dialog, id));
+}
+
 double readWait(HWND dialog) {
   wchar_t text[128] = L"";
   GetDlgItemTextW(dialog, IDC_STEP_WAIT, text, 128);
@@ -96,6 +114,17 @@ void onOk(HWND dialog) {
     EndDialog(dialog, 0);
     return;
   }
+  wchar_t sound[512] = L"", message[512] = L"";
+  GetDlgItemTextW(dialog, IDC_STEP_SOUND, sound, 512);
+  GetDlgItemTextW(dialog, IDC_STEP_MESSAGE, message, 256);
+  if (!textFitsTheFile(sound, true)) {
+    refuseText(dialog, IDC_STEP_SOUND, kControlInSound);
+    return;
+  }
+  if (!textFitsTheFile(message, false)) {
+    refuseText(dialog, IDC_STEP_MESSAGE, kTabInMessage);
+    return;
+  }
   int s = selectedRow(list);
   int n = ListView_GetItemCount(list);
   wchar_t wait[64];
@@ -113,14 +142,10 @@ void onOk(HWND dialog) {
     EndDialog(dialog, 0);
     return;
   }
-  wchar_t text[512] = L"";
-  GetDlgItemTextW(dialog, IDC_STEP_SOUND, text, 512);
-  setRowText(list, row, 1, text);
-  text[0] = L'\0';
-  GetDlgItemTextW(dialog, IDC_STEP_MESSAGE, text, 256);
+  setRowText(list, row, 1, sound);
   // An escaped message that would not fit a step is cut before the sequence that overflows.
-  escapeMessage(text, 256);
-  setRowText(list, row, 3, text);
+  escapeMessage(message, 256);
+  setRowText(list, row, 3, message);
   setRowText(list, row, 2, IsDlgButtonChecked(dialog, IDC_STEP_REPEAT) == BST_CHECKED ? L"有" : L"無");
   EndDialog(dialog, 1);
 }

@@ -10,6 +10,7 @@
 #include "dialogs/dialog_helpers.h"
 #include "res/resource.h"
 #include "shell/message_async.h"
+#include "timers/program_runner.h"
 
 int alarmFilterIndex = -1;
 
@@ -97,8 +98,12 @@ const wchar_t* soundFileFilter() {
 }
 
 void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag) {
+  const wchar_t* path = reinterpret_cast<const wchar_t*>(pathPointer);
+  // Any program on the desktop can post this message number: the pointer is read only when it
+  // is one of this program's own sound paths, and anything else is ignored.
+  if (path != ALARM_FILE && !isSoundRequestPath(path)) return;
   alarmLoopFlag = (int)loopFlag;
-  loadAlarm(window, reinterpret_cast<const wchar_t*>(pathPointer));
+  loadAlarm(window, path);
   // After a failed open nothing is open, so this does nothing.
   mci(kPlay, window);
 }

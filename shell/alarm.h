@@ -7,6 +7,7 @@
 extern int alarmFilterIndex;
 
 // WM_APP+1 on the window thread: open the path as "alarm" and play it with notification.
+// Only ALARM_FILE and the program runner's request buffers are accepted as the path.
 void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag);
 // MM_MCINOTIFY on the window thread: replays from the start while the loop flag is set.
 void onAlarmNotify(HWND window, WPARAM code);

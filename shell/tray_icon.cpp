@@ -22,6 +22,39 @@ void setStyleBits(HWND window, int index, LONG bits, bool on) {
   SetWindowLongW(window, index, on ? (style | bits) : (style & ~bits));
 }
 
+// Mode 1 is stored but its icon could not be added at start-up (no taskbar yet): until it can
+// be, the window takes clicks as in mode 0, while the choice stays 1 in memory and in the file.
+bool clickThroughWaitsForTray = false;
+
+// Steps 3 to 5 of a mode change: the styles and the background window of the mode.
+void applyClickThroughStyles(HWND window, int mode) {
+  setStyleBits(window, GWL_EXSTYLE, WS_EX_TRANSPARENT, mode != 0 && !isFramed(window));
+
+  if (mode == 2) {
+    setStyleBits(window, GWL_STYLE, WS_MAXIMIZEBOX, false);
+    ShowWindow(window, SW_RESTORE);
+    if (!backgroundWindow) backgroundWindow = createBackgroundWindow(window);
+    return;
+  }
+  if (mode == 1) ALWAYS_TRAY = 1;
+  setStyleBits(window, GWL_STYLE, WS_MAXIMIZEBOX, true);
+  if (HWND background = backgroundWindow) PostMessageW(background, WM_CLOSE, 0, 0);
+  backgroundWindow = nullptr;
+}
+
+void waitForTray(HWND window) {
+  clickThroughWaitsForTray = true;
+  // Notices go to message boxes while there is no icon to show a balloon.
+  ALWAYS_TRAY = 0;
+  applyClickThroughStyles(window, 0);
+}
+
+// The icon is there again: mode 1 comes back.
+void endWaitForTray(HWND window) {
+  clickThroughWaitsForTray = false;
+  applyClickThroughStyles(window, 1);
+}
+
 void bringToFront(HWND window) {
   SetForegroundWindow(window);
   if (HWND background = backgroundWindow) SetForegroundWindow(background);
@@ -79,6 +112,8 @@ void applyTrayOptions(HWND window) {
     setMousePassThrough(window, 14);
     MessageBoxW(window, L"トレイアイコンの追加に失敗しました。\nタスクトレイに入れる設定を変更します。", L"Velmora",
                 MB_ICONERROR);
+  } else if (ALWAYS_TRAY && clickThroughWaitsForTray && UNTOUCHABLE == 1) {
+    endWaitForTray(window);
   }
 
   // The taskbar takes a changed WS_EX_TOOLWINDOW into account only when the window is shown anew.
@@ -121,29 +156,46 @@ void setMousePassThrough(HWND window, int command) {
       writeOptionInt(L"IN_TRAY", 0);
       MessageBoxW(window, L"トレイアイコンの追加に失敗しました。\n設定の変更をキャンセルします。", L"Velmora",
                   MB_ICONERROR);
-      // Keeping mode 1 (as at start-up with mode 1 stored) would leave a window that ignores
-      // every click and has no tray icon to reach it: fall back to mode 0 then.
-      if (UNTOUCHABLE != 1) return;
-      mode = 0;
-    } else {
-      ALWAYS_TRAY = 1;
+      // Mode 1 already in effect, its icon gone with the shell: a window that ignores every
+      // click and has no icon could not be reached, so it takes clicks until the icon is back.
+      if (UNTOUCHABLE == 1) waitForTray(window);
+      return;
     }
+    ALWAYS_TRAY = 1;
   }
+  clickThroughWaitsForTray = false;
   UNTOUCHABLE = mode;
   writeOptionInt(L"UNTOUCHABLE", mode);
+  applyClickThroughStyles(window, mode);
+}
 
-  setStyleBits(window, GWL_EXSTYLE, WS_EX_TRANSPARENT, mode != 0 && !isFramed(window));
-
-  if (mode == 2) {
-    setStyleBits(window, GWL_STYLE, WS_MAXIMIZEBOX, false);
-    ShowWindow(window, SW_RESTORE);
-    if (!backgroundWindow) backgroundWindow = createBackgroundWindow(window);
+void applyClickThroughAtStart(HWND window) {
+  if (UNTOUCHABLE != 1) {
+    setMousePassThrough(window, 14 + UNTOUCHABLE);
     return;
   }
-  if (mode == 1) ALWAYS_TRAY = 1;
-  setStyleBits(window, GWL_STYLE, WS_MAXIMIZEBOX, true);
-  if (HWND background = backgroundWindow) PostMessageW(background, WM_CLOSE, 0, 0);
-  backgroundWindow = nullptr;
+  removeTrayIcon();
+  if (!addTrayIcon(window)) {
+    // Started before the taskbar: "TaskbarCreated" brings the icon and mode 1 back. Nothing
+    // is written and nothing is shown; the user's choice is only suspended.
+    waitForTray(window);
+    return;
+  }
+  clickThroughWaitsForTray = false;
+  applyClickThroughStyles(window, 1);
+}
+
+int activeClickThroughMode() { return clickThroughWaitsForTray && UNTOUCHABLE == 1 ? 0 : (int)UNTOUCHABLE; }
+
+bool clickThroughWaitingForTray() { return clickThroughWaitsForTray; }
+
+void onTaskbarCreated(HWND window) {
+  if (clickThroughWaitsForTray && UNTOUCHABLE == 1) {
+    if (addTrayIcon(window)) endWaitForTray(window);
+    return;
+  }
+  // The restarted shell has forgotten every icon: ours comes back only where it was shown.
+  if (trayIconShown(window)) addTrayIcon(window);
 }
 
 void trayToggleWindow(ClickTimingRecord* record) {

@@ -23,6 +23,14 @@ void showBalloon(HWND window, const wchar_t* text, const wchar_t* title);
 void applyTrayOptions(HWND window);
 // Commands 14, 15, 16: click-through mode 0, 1, 2.
 void setMousePassThrough(HWND window, int command);
+// WM_CREATE: the stored mode. When mode 1 gets no tray icon (no taskbar yet) the window takes
+// clicks as in mode 0 until the icon can be added; nothing is written.
+void applyClickThroughAtStart(HWND window);
+// The mode the window's styles follow: UNTOUCHABLE, or 0 while mode 1 waits for its icon.
+int activeClickThroughMode();
+bool clickThroughWaitingForTray();
+// "TaskbarCreated": the icon again where it was shown, and mode 1 back when it waited for it.
+void onTaskbarCreated(HWND window);
 // Single left click on the icon.
 void trayToggleWindow(ClickTimingRecord* record);
 // Double left click on the icon.

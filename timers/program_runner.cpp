@@ -48,6 +48,12 @@ const wchar_t* keepSoundPathForRequest(const wchar_t* path) {
   return soundRequestPaths[slot];
 }
 
+bool isSoundRequestPath(const wchar_t* path) {
+  for (const wchar_t* buffer : soundRequestPaths)
+    if (path == buffer) return true;
+  return false;
+}
+
 DWORD WINAPI programStartThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
   if (targetTick != 0) {

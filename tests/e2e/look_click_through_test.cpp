@@ -61,9 +61,11 @@ Spots findSpots(HWND w, bool framed) {
   // In mode 2 the background window lies under the see-through pixels; the virtual desktop
   // does not blend its opacity of 1, so it shows in its background colour, white.
   auto clearColour = [&](uint32_t p) { return framed ? p == 0xFFFFFF : (p == kRed || p == kBlue || p == 0xFFFFFF); };
+  // Digits and, framed, the white background: a shot taken before the repaint after a form
+  // switch still shows the other form.
   e2e::waitFor([&] {
     s = screenshot(r);
-    return !s.empty() && s.count(0x000000) > 500;
+    return !s.empty() && s.count(0x000000) > 500 && (!framed || s.count(0xFFFFFF) > 500);
   }, 5000, 150);
   if (s.empty()) return spots;
   auto block = [&](int cx, int cy, auto&& pred) {

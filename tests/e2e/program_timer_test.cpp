@@ -177,24 +177,24 @@ TEST(ProgramTimerSlots, MovingSwapsFilesAndNamesAndKeepsTheSameTimerSelected) {
   EXPECT_TRUE(app.dialogs().empty());
   EXPECT_EQ(app.iniInt(L"PROGRAM_TIMER", L"NO"), 9);
 
-  // A temporary file left from an interrupted move blocks the move while the neighbour has a
-  // file: the message, and names and selection stay.
+  // A temporary file left by an interrupted move of an older version (nothing says where it
+  // came from) is kept: the move is refused with its path, and files, names and selection stay.
   std::wstring temporary = e2e::currentUserName() + L"_program_timer.tmp";
   ASSERT_TRUE(app.writeUtf16File(temporary, L"77\r\n"));
   ASSERT_TRUE(app.command(92));
-  ASSERT_TRUE(app.command(9));  // slot 1 has no file: the leftover becomes slot 2's file
-  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"PROGRAM_TIMER", L"NO") == 1; }, 3000));
-  EXPECT_EQ(app.readText(slotFile(2)), L"77\r\n");
-  EXPECT_EQ(app.readText(slotFile(1)), L"3000\r\n");
-  ASSERT_TRUE(app.writeUtf16File(temporary, L"88\r\n"));
-  ASSERT_TRUE(app.command(10));
-  HWND failure = app.waitForMessageBox(L"プログラムタイマー設定ファイルの移動に失敗しました", 3000);
-  ASSERT_NE(failure, nullptr);
-  EXPECT_EQ(VelmoraProcess::caption(failure), L"Velmora");
-  VelmoraProcess::pressButton(failure, IDOK);
-  EXPECT_EQ(app.iniInt(L"PROGRAM_TIMER", L"NO"), 1);
-  EXPECT_EQ(app.iniString(L"PROGRAM_TIMER", L"NAME_1"), L"三番");
-  EXPECT_EQ(app.readText(temporary), L"88\r\n");
+  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"PROGRAM_TIMER", L"NO") == 2; }, 3000));
+  ASSERT_TRUE(app.command(9));  // slot 1 has no file
+  HWND kept = app.waitForMessageBox(
+      L"中断された移動の一時ファイルが残っているため、プログラムタイマーを移動できません。\n"
+      L"一時ファイルはそのまま残してあります。\n" + app.path(temporary), 3000);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(VelmoraProcess::caption(kept), L"Velmora");
+  VelmoraProcess::pressButton(kept, IDOK);
+  EXPECT_EQ(app.iniInt(L"PROGRAM_TIMER", L"NO"), 2);
+  EXPECT_EQ(app.readText(slotFile(2)), L"3000\r\n");
+  EXPECT_FALSE(app.fileExists(slotFile(1)));
+  EXPECT_EQ(app.iniString(L"PROGRAM_TIMER", L"NAME_2"), L"三番");
+  EXPECT_EQ(app.readText(temporary), L"77\r\n");
 }
 
 TEST(ProgramTimerDialogs, EditorAndStepEditorSaveWhatTheUserEntered) {

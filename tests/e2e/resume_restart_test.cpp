@@ -196,3 +196,23 @@ TEST(ResumeE2E, GarbageFarAndInconsistentStatesGiveUpSilently) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ResumeE2E, ACountdownOnTheCommandLineWinsOverTheStoredRun) {
+  VelmoraProcess app;
+  // A time-of-day timer an hour ahead was running at the last exit.
+  SYSTEMTIME end = localAt(nowMs() + 3600000);
+  ASSERT_TRUE(app.writeSettings(std::wstring(kQuiet) + alarmTimeSection(end) +
+                                L"[TIMER]\r\nTYPE=0\r\nLOOP_CNT=0\r\nRESUME=1\r\n"));
+  ASSERT_TRUE(app.start(L"90")) << app.lastError();
+  ASSERT_TRUE(app.waitForTitle(kIntervalTitle, 3000)) << app.title();
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"TYPE", -1) == 1; }, 3000));
+  // The new run's end, 90 s from now, replaced the stored one.
+  const long long left = localMs(savedEnd(app)) - nowMs();
+  EXPECT_GT(left, 85000);
+  EXPECT_LT(left, 91000);
+  app.killHard();
+}
+
+}  // namespace

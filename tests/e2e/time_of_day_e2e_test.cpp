@@ -166,3 +166,40 @@ TEST(TimeOfDayE2E, ReplacesARunningTimerOnlyAfterYes) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the repeat on, a time-of-day end restarts the interval timer only when JIKOKU_LOOP
+// allows it.
+TEST(TimeOfDayE2E, EndWithRepeatOnRestartsTheIntervalOnlyWithTheTimeOfDayRepeat) {
+  for (int timeOfDayLoop : {1, 0}) {
+    SCOPED_TRACE(timeOfDayLoop);
+    VelmoraProcess app;
+    ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nSTART_SYURYO_CHECK=1\r\nALARM_PLAY=0\r\nTIMER_LOOP=1\r\n"
+                                  L"JIKOKU_LOOP=" + std::to_wstring(timeOfDayLoop) +
+                                  L"\r\n[TIMER_SETTING]\r\nHOUR=0\r\nMIN=5\r\nSEC=0\r\n"));
+    ASSERT_TRUE(app.start()) << app.lastError();
+    const SYSTEMTIME when = localAt(wholeSecondAhead(3));
+    ASSERT_TRUE(chooseTime(app, &when));
+    HWND started = app.waitForMessageBox(L"カウントダウンスタート", 3000);
+    ASSERT_NE(started, nullptr);
+    VelmoraProcess::pressButton(started, IDOK);
+    ASSERT_TRUE(app.waitForTitle(kTimeOfDayTitle, 2000)) << app.title();
+    // The notice comes after the repeat was decided (and its start thread made).
+    HWND notice = app.waitForMessageBox(L"時間になりました", 6000);
+    ASSERT_NE(notice, nullptr) << app.title();
+    if (timeOfDayLoop) {
+      EXPECT_TRUE(app.waitForTitle(kIntervalTitle, 3000)) << app.title();
+      EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"TYPE", -1) == 1; }, 3000));
+      EXPECT_EQ(app.iniInt(L"TIMER", L"LOOP_CNT", -1), 1);
+    } else {
+      EXPECT_FALSE(app.waitForTitle(kIntervalTitle, 1500)) << "the interval timer started";
+      EXPECT_EQ(app.title(), L"Velmora");
+      EXPECT_EQ(app.iniInt(L"TIMER", L"TYPE", -1), 0);
+      EXPECT_EQ(app.iniInt(L"TIMER", L"RESUME", -1), 0);
+    }
+    app.killHard();
+  }
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 // and row form, and settings files that cannot be written or read.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "velmora_harness.h"
 
 using e2e::Capture;
@@ -166,7 +168,23 @@ TEST(MainWindow, GarbageSettingsFileStartsWithDefaults) {
                          "WIN_ALPHA=-1\nUNTOUCHABLE=abc\n";
   ASSERT_TRUE(app.writeFile(VelmoraProcess::settingsFileName(), std::string(garbage, sizeof garbage - 1)));
   ASSERT_TRUE(app.start()) << app.lastError();
-  EXPECT_TRUE(IsWindowVisible(app.window()));
+  HWND window = app.window();
+  EXPECT_TRUE(IsWindowVisible(window));
+  // Z_ORDER 7 and UNTOUCHABLE abc read as 0, and no saved form: a framed, opaque, ordinary
+  // window that takes clicks, at the default place and size.
+  const LONG style = GetWindowLongW(window, GWL_STYLE), exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+  EXPECT_NE(style & WS_CAPTION, 0);
+  EXPECT_EQ(exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST), 0);
+  EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow()) << "embedded in the desktop";
+  RECT r = outerRect(window);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 200);
+  EXPECT_EQ(app.title(), L"Velmora");
+  // SHOW_SEC is on by default: F2 turns it off.
+  ASSERT_TRUE(app.key(VK_F2));
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"SHOW_SEC", -1) == 0; }, 3000));
   EXPECT_TRUE(app.close());
   EXPECT_EQ(app.exitCode(), 0u);
 }
@@ -227,6 +245,59 @@ TEST(MainWindow, F1OpensTheReadmeBesideTheProgram) {
     }
   }
   EXPECT_TRUE(app.close());
+}
+
+}  // namespace
+
+namespace {
+
+// The saved window state and the stacking, click-through and taskbar settings as they come back
+// at start-up.
+TEST(MainWindow, StartUpRestoresTheSavedStateAndModes) {
+  struct Case {
+    const char* what;
+    const wchar_t* options;  // OPTION_SETTING lines
+    const wchar_t* window;   // WINDOW lines
+    std::function<void(VelmoraProcess&, HWND)> check;
+  } cases[] = {
+      {"maximised", L"", L"ZOOMED=1\r\n", [](VelmoraProcess&, HWND w) { EXPECT_TRUE(IsZoomed(w)); }},
+      {"minimised", L"", L"ICONIC=1\r\n", [](VelmoraProcess&, HWND w) { EXPECT_TRUE(IsIconic(w)); }},
+      {"click-through mode 2, frameless", L"UNTOUCHABLE=2\r\n", L"LAYERED=1\r\n",
+       [](VelmoraProcess& app, HWND w) {
+         EXPECT_NE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+         EXPECT_EQ(GetWindowLongW(w, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+         EXPECT_TRUE(e2e::waitFor([&] { return app.windows(L"VELMORA_BG").size() == 1; }, 3000))
+             << "no background window to take the clicks";
+       }},
+      {"always on top", L"Z_ORDER=1\r\n", L"",
+       [](VelmoraProcess&, HWND w) { EXPECT_NE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST, 0); }},
+      {"embedded in the desktop", L"Z_ORDER=2\r\n", L"",
+       [](VelmoraProcess&, HWND w) {
+         // Framed and embedded: layered, but neither see-through nor topmost.
+         const LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
+         EXPECT_NE(ex & WS_EX_LAYERED, 0);
+         EXPECT_EQ(ex & WS_EX_TOPMOST, 0);
+         DWORD flags = ~0u;
+         COLORREF key = 0;
+         BYTE alpha = 0;
+         GetLayeredWindowAttributes(w, &key, &alpha, &flags);
+         EXPECT_EQ(flags & (LWA_COLORKEY | LWA_ALPHA), 0u);
+         EXPECT_TRUE(IsWindowVisible(w));
+       }},
+      {"no taskbar button beside the tray icon", L"HIDE_TASKBAR=1\r\nALWAYS_TRAY=1\r\n", L"",
+       [](VelmoraProcess&, HWND w) { EXPECT_NE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0); }},
+      {"taskbar button without a tray option", L"HIDE_TASKBAR=1\r\nALWAYS_TRAY=0\r\nIN_TRAY=0\r\n", L"",
+       [](VelmoraProcess&, HWND w) { EXPECT_EQ(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    VelmoraProcess app;
+    ASSERT_TRUE(app.writeSettings(std::wstring(L"[OPTION_SETTING]\r\nEXIT_CHECK=0\r\n") + c.options +
+                                  L"[WINDOW]\r\nLEFT=60\r\nTOP=60\r\nWIDTH=320\r\nHEIGHT=200\r\n" + c.window));
+    ASSERT_TRUE(app.start()) << app.lastError();
+    c.check(app, app.window());
+    app.killHard();
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
+#include "timers/program_runner.h"
 #include "countdown_test_support.h"
 
 using namespace countdown_test;
@@ -30,8 +31,9 @@ class Alarm : public ::testing::Test {
     DeleteFileW(tone_.c_str());
     DeleteFileW(longTone_.c_str());
   }
+  // As the program runner requests a step's sound: through its buffers for play requests.
   void play(const std::wstring& path, int loop) {
-    PostMessageW(window_.hwnd, WM_PLAY_SOUND, (WPARAM)path.c_str(), loop);
+    PostMessageW(window_.hwnd, WM_PLAY_SOUND, (WPARAM)keepSoundPathForRequest(path.c_str()), loop);
   }
   int notifies(WPARAM code) const { return window_.count(MM_MCINOTIFY, code); }
 
@@ -103,6 +105,28 @@ TEST_F(Alarm, UnopenableFileGivesExactlyOneErrorBoxWithMciTextAndNoSound) {
     pump(300);
     EXPECT_EQ(notifies(MCI_NOTIFY_SUCCESSFUL), 0);
   }
+}
+
+TEST_F(Alarm, OnlyTheProgramsOwnSoundPathsAreRead) {
+  // Another program can post the message number with any value: a path of its own, a pointer
+  // into the middle of one of ours, or no pointer at all. None of them is read.
+  std::wstring missing = tempPath(L"no-such-alarm.wav");
+  const wchar_t* kept = keepSoundPathForRequest(missing.c_str());
+  const WPARAM foreign[] = {(WPARAM)missing.c_str(), (WPARAM)(kept + 1), 0, 1, 0x7FFE0000};
+  for (WPARAM value : foreign) PostMessageW(window_.hwnd, WM_PLAY_SOUND, value, 1);
+  // Posted messages are handled in order: once this one has played, the others were seen.
+  PostMessageW(window_.hwnd, WM_PLAY_SOUND, (WPARAM)keepSoundPathForRequest(tone_.c_str()), 0);
+  ASSERT_TRUE(pumpUntil([&] { return notifies(MCI_NOTIFY_SUCCESSFUL) == 1; }, 3000));
+  EXPECT_TRUE(dialogsWithCaption(kLoadError).empty());
+  EXPECT_EQ(alarmLoopFlag, 0);
+
+  // ALARM_FILE itself is the time-up's request.
+  wchar_t saved[520];
+  wcscpy_s(saved, ALARM_FILE);
+  wcscpy_s(ALARM_FILE, tone_.c_str());
+  PostMessageW(window_.hwnd, WM_PLAY_SOUND, (WPARAM)ALARM_FILE, 0);
+  EXPECT_TRUE(pumpUntil([&] { return notifies(MCI_NOTIFY_SUCCESSFUL) == 2; }, 3000));
+  wcscpy_s(ALARM_FILE, saved);
 }
 
 TEST(AlarmOpenCommand, QuotesThePathAndRefusesQuotesAndOverlongPaths) {

@@ -168,8 +168,11 @@ TEST_F(AutoCloseCountdown, CountsDownInTheTitleAndOnlyTheLaterOneStaysLive) {
 INT_PTR runGraceDialog(const std::function<void(HWND)>& drive) {
   std::thread driver([&] {
     HWND dialog = nullptr;
+    // Visible only once WM_INITDIALOG has filled it: before that the box would be read empty
+    // and the initialisation would overwrite what the driver types.
     for (int i = 0; i < 250 && !dialog; ++i) {
       dialog = FindWindowW(L"#32770", L"自動終了猶予時間設定");
+      if (dialog && !IsWindowVisible(dialog)) dialog = nullptr;
       if (!dialog) Sleep(20);
     }
     if (dialog) drive(dialog);

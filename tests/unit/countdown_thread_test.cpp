@@ -15,6 +15,7 @@
 #include "timers/countdown.h"
 #include "timers/timer_state.h"
 #include "countdown_test_support.h"
+#include "tray_test_support.h"
 
 using namespace countdown_test;
 
@@ -188,6 +189,36 @@ TEST_F(Countdown, RepeatRestartsTheIntervalAndCountsTheRepeats) {
   EXPECT_TRUE(pumpUntil([&] { return key(L"TIMER", L"LOOP_CNT") == L"2"; }, 500));
   DWORD gap = posted()[1].tick - posted()[0].tick;
   EXPECT_NEAR(double(gap), 1000.0, 150.0);
+}
+
+TEST_F(Countdown, WithBalloonsTheStartAndEndNoticesGoToTheTrayIcon) {
+  traytest::FakeShell shell;
+  traytest::FakeShell::current() = &shell;
+  shellNotifyIcon = traytest::FakeShell::notify;
+  const int alwaysTray = ALWAYS_TRAY;
+  ALWAYS_TRAY = 1;
+  BALLOON = 1;
+  START_SYURYO_CHECK = 1;
+  ASSERT_TRUE(addTrayIcon(window_.hwnd));
+  auto balloons = [&] {
+    std::vector<std::pair<std::wstring, std::wstring>> out;
+    for (const auto& c : shell.calls)
+      if (c.message == NIM_MODIFY && (c.data.uFlags & NIF_INFO)) out.emplace_back(c.data.szInfo, c.data.szInfoTitle);
+    return out;
+  };
+  intervalStartThread(window_.hwnd);
+  EXPECT_TRUE(pumpUntil([&] { return balloons().size() == 2; }, 4000));
+  auto seen = balloons();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].first, L"カウントダウンスタート");
+  EXPECT_EQ(seen[0].second, L"確認");
+  EXPECT_EQ(seen[1].first, L"時間になりました");
+  EXPECT_EQ(seen[1].second, L"Velmora");
+  EXPECT_TRUE(ownDialogs().empty()) << "a message box besides the balloon";
+  removeTrayIcon();
+  shellNotifyIcon = Shell_NotifyIconW;
+  traytest::FakeShell::current() = nullptr;
+  ALWAYS_TRAY = alwaysTray;
 }
 
 // Dialog 201, run for real with its template.

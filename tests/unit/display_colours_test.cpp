@@ -75,6 +75,24 @@ TEST_F(Colours, TextColourOfTheKeyMovesTheKeyRebuildsTheKeyedImageAndWritesTheKe
   DeleteFileW(file.c_str());
 }
 
+TEST_F(Colours, AFramedWindowNeverGetsTheKeyColourOrTheOpacity) {
+  // Framed and embedded in the desktop: layered, but with neither key nor alpha (opaque).
+  HWND framed = CreateWindowExW(WS_EX_LAYERED, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 80, 80, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(framed, nullptr);
+  SetLayeredWindowAttributes(framed, 0, 0, 0);
+  ENABLE_ALPHA = 1;
+  WIN_ALPHA = 128;
+  applyTextColour(framed, RGB(111, 111, 111));  // moves the key colour
+  EXPECT_EQ(transparentKeyColor, RGB(110, 110, 110));
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  GetLayeredWindowAttributes(framed, &key, &alpha, &flags);
+  EXPECT_EQ(flags & (LWA_COLORKEY | LWA_ALPHA), 0u) << "the framed window turned see-through";
+  DestroyWindow(framed);
+}
+
 TEST_F(Colours, BackgroundColourReplacesTheBrushAndIsNeverComparedWithTheKey) {
   HBRUSH old = backgroundBrush;
   applyBackgroundColour(window_, RGB(111, 111, 111));

@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "display/background_image.h"
+#include "display/painter.h"
 #include "display_test_support.h"
 
 using namespace displaytest;
@@ -154,6 +155,58 @@ TEST_F(BackgroundImage, HugeImageLoadsOrFailsWithoutCrashing) {
   ASSERT_TRUE(writeBmp24(file_, 2, 2, [](int, int) { return kOther; }));
   loadBackgroundImage();
   EXPECT_NE(keyedBackgroundImage, nullptr);
+}
+
+TEST_F(BackgroundImage, AnImageShrunkIntoTheWindowKeepsItsColoursAndTheKeyExact) {
+  // Columns of two colours, drawn at half size: every pixel must still be one of them (or the
+  // digits), never a mix; in the frameless form the see-through pixels must be the exact key.
+  const uint32_t red = 0xFF0000, green = 0x00FF00;
+  const COLORREF key = RGB(111, 111, 111), imageKey = RGB(0, 0, 0);
+  struct Case {
+    bool framed;
+    uint32_t left, right;          // the image's two column colours
+    uint32_t shownLeft, shownRight;  // as the window shows them
+  } cases[] = {
+      {true, red, green, red, green},
+      {false, 0x000000, kOther, rgbOf(key), kOther},
+  };
+  ENABLE_BG_IMG = 1;
+  BG_IMG_TOUKA = 1;
+  transparentKeyColor = key;
+  bgImageKeyColour = imageKey;
+  textColour = RGB(0, 0, 255);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.framed);
+    ASSERT_TRUE(writeBmp24(file_, 120, 60, [&](int x, int) { return x % 2 ? c.right : c.left; }));
+    loadBackgroundImage();
+    ASSERT_NE(backgroundImage, nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, 60, 30);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, target);
+    FrameInputs in{};
+    in.framed = c.framed;
+    in.outerWidth = 60;
+    in.outerHeight = 30;
+    renderFrame(dc, 60, 30, in);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    Pixels shown = readBitmap(target);
+    DeleteObject(target);
+    ASSERT_EQ(shown.data.size(), 60u * 30u);
+    size_t image = 0, other = 0;
+    for (uint32_t v : shown.data) {
+      if (v == c.shownLeft || v == c.shownRight)
+        ++image;
+      else if (v != 0x0000FF)
+        ++other;
+    }
+    EXPECT_GT(image, 0u);
+    EXPECT_EQ(other, 0u) << "pixels mixed from two image pixels";
+  }
+  ENABLE_BG_IMG = 0;
+  BG_IMG_TOUKA = 0;
 }
 
 TEST(KeyPixels, StandByColourSkipsTheImageKey) {

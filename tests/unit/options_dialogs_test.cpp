@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/version_dialog.h"
@@ -278,4 +279,22 @@ TEST(VersionDialog, LinkColourIsPaintedThroughTheStaticColourMessage) {
     ReleaseDC(linkWindow, dc);
     click(d, IDOK);
   });
+}
+
+TEST(DialogFlag, ADialogOpenedFromAnotherLeavesTheFlagSetForTheOuterOne) {
+  // The version dialog is open and the program timer editor is opened from the tray menu over
+  // it: when the editor closes, a second version or options dialog must still be refused.
+  dialogOpen = 0;
+  int duringOuter = -1, afterInner = -1;
+  withDialogOpen([&] {
+    duringOuter = dialogOpen;
+    withDialogOpen([] { return 0; });
+    afterInner = dialogOpen;
+    return 0;
+  });
+  EXPECT_EQ(duringOuter, 1);
+  EXPECT_EQ(afterInner, 1);
+  EXPECT_EQ(dialogOpen, 0);
+  EXPECT_TRUE(commandBlockedByDialog(36));
+  EXPECT_TRUE(commandBlockedByDialog(25));
 }

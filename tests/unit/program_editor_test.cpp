@@ -17,6 +17,7 @@
 #include "programs/program_file.h"
 #include "programs/step_editor.h"
 #include "res/resource.h"
+#include "tray_test_support.h"
 
 namespace {
 
@@ -222,6 +223,96 @@ TEST_F(Editor, OkSavesApplySavesAndStaysCancelSavesNothing) {
   EXPECT_EQ(readBytes(slotName(0)), std::string("\xFF\xFE", 2));
 }
 
+TEST_F(Editor, AFileThatWasNotReadWholeIsReplacedOnlyWithConsent) {
+  // Held open without sharing by another program while the editor opens: the list is empty.
+  ASSERT_TRUE(writeSlot(0, L"1\ta\t0\tkeep\n2\tb\t0\tme\n"));
+  const std::string original = readBytes(slotName(0));
+  HANDLE held = CreateFileW(slotPath(0).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  open();
+  CloseHandle(held);
+  EXPECT_TRUE(rows().empty());
+  const std::wstring question =
+      L"プログラムタイマー設定ファイルを全部は読み込めませんでした。\n"
+      L"保存すると、読み込めなかったステップは失われます。保存しますか？";
+  // Declined, for OK and for 適用: nothing written, the editor stays open.
+  for (int button : {IDOK, IDC_PROGRAM_APPLY}) {
+    std::vector<std::wstring> texts;
+    {
+      traytest::MessageBoxWatcher watcher(IDNO);
+      press(button);
+      texts = watcher.texts();
+    }
+    ASSERT_EQ(texts.size(), 1u) << button;
+    EXPECT_EQ(texts[0], question);
+    EXPECT_TRUE(IsWindow(dialog_));
+    EXPECT_EQ(readBytes(slotName(0)), original);
+  }
+  // Consented: written; afterwards the file is the list and no more questions are asked.
+  std::vector<std::wstring> texts;
+  {
+    traytest::MessageBoxWatcher watcher(IDYES);
+    press(IDC_PROGRAM_APPLY);
+    press(IDC_PROGRAM_APPLY);
+    texts = watcher.texts();
+  }
+  EXPECT_EQ(texts.size(), 1u);
+  EXPECT_EQ(readBytes(slotName(0)), std::string("\xFF\xFE", 2));
+}
+
+TEST_F(Editor, TabsAndControlCharactersTheFileCannotHoldAreRefusedAndEverythingElseComesBack) {
+  open();
+  // What a paste can bring into the boxes. A TAB separates the fields of the file, a line
+  // break ends its step, and no file name holds a control character.
+  struct Case {
+    const wchar_t* sound;
+    const wchar_t* message;
+    const wchar_t* refusal;  // null: accepted
+  } cases[] = {
+      {L"a\tb.wav", L"", L"音声ファイル名にタブや改行などの制御文字は使えません。"},
+      {L"a\r\nb.wav", L"", L"音声ファイル名にタブや改行などの制御文字は使えません。"},
+      {L"a.wav", L"before\tafter", L"メッセージにタブ文字（または Ctrl+Z の制御文字）は使えません。"},
+      // The runtime's text mode would end the whole file at U+001A.
+      {L"a.wav", L"before\x1a" L"after", L"メッセージにタブ文字（または Ctrl+Z の制御文字）は使えません。"},
+      {L"C:\\音\\t.wav", L"line\r\nbreak \\t \\n \\\\ \x01\x1b\x1f end", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.sound) + L"|" + c.message));
+    const size_t before = rows().size();
+    std::vector<std::wstring> texts;
+    std::atomic<bool> stillOpen{false};
+    {
+      traytest::MessageBoxWatcher watcher;
+      withStepEditor(IDC_PROGRAM_ADD, [&](HWND step) {
+        setItem(step, IDC_STEP_SOUND, c.sound);
+        setItem(step, IDC_STEP_MESSAGE, c.message);
+        SendMessageW(step, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        stillOpen = IsWindow(step) && IsWindowVisible(step);
+        if (stillOpen) SendMessageW(step, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      });
+      texts = watcher.texts();
+    }
+    if (c.refusal) {
+      ASSERT_EQ(texts.size(), 1u);
+      EXPECT_EQ(texts[0], c.refusal);
+      EXPECT_TRUE(stillOpen);
+      EXPECT_EQ(rows().size(), before);
+    } else {
+      EXPECT_TRUE(texts.empty());
+      EXPECT_FALSE(stillOpen);
+      ASSERT_EQ(rows().size(), before + 1);
+    }
+  }
+  // The accepted texts come back from the file exactly.
+  press(IDC_PROGRAM_APPLY);
+  ProgramStep* list = nullptr;
+  loadProgramSteps(&list);
+  ASSERT_EQ(programStepCount(list), 1);
+  EXPECT_EQ(std::wstring(list[0].soundFile), cases[4].sound);
+  EXPECT_EQ(std::wstring(list[0].message), cases[4].message);
+  HeapFree(GetProcessHeap(), 0, list);
+}
+
 TEST_F(Editor, LayoutFollowsTheDialogSize) {
   const EditorMetrics m{60, 23, 15, 75, 15};
   EditorLayout l = editorLayout(m, 500, 400);
@@ -244,20 +335,23 @@ TEST_F(Editor, LayoutFollowsTheDialogSize) {
   EXPECT_LT(l.list.right, l.list.left);
   EXPECT_LT(l.sideButtons[0].y, l.list.top);
 
-  // The real dialog at two sizes: every control where the arithmetic puts it.
+  // The real dialog at two sizes: every control where the arithmetic puts it, with the metrics
+  // taken from the template (dialog units: buttons 40 x 15 and OK 50 wide, "↑" at y 10 and
+  // "↓" at y 35, OK at x 75 and キャンセル at x 135), not from controls the dialog has moved.
   open();
-  RECT up, down, okRect, cancel;
-  GetWindowRect(GetDlgItem(dialog_, IDC_PROGRAM_UP), &up);
-  GetWindowRect(GetDlgItem(dialog_, IDOK), &okRect);
-  GetWindowRect(GetDlgItem(dialog_, IDCANCEL), &cancel);
+  auto units = [&](int x, int y) {
+    RECT r{0, 0, x, y};
+    MapDialogRect(dialog_, &r);
+    return POINT{r.right, r.bottom};
+  };
+  const POINT button = units(40, 15), ok = units(50, 15);
+  const EditorMetrics fromTemplate{button.x, button.y, units(0, 35).y - units(0, 10).y - button.y, ok.x,
+                                   units(135, 0).x - units(75, 0).x - ok.x};
   for (SIZE size : {SIZE{700, 500}, SIZE{420, 330}}) {
     SetWindowPos(dialog_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     pump();
-    GetWindowRect(GetDlgItem(dialog_, IDC_PROGRAM_DOWN), &down);
     RECT client;
     GetClientRect(dialog_, &client);
-    const EditorMetrics measured{up.right - up.left, up.bottom - up.top, 0, okRect.right - okRect.left,
-                                 cancel.left - okRect.right};
     auto where = [&](HWND w) {
       RECT r;
       GetWindowRect(w, &r);
@@ -265,11 +359,7 @@ TEST_F(Editor, LayoutFollowsTheDialogSize) {
       return r;
     };
     RECT list = where(programListView);
-    RECT first = where(GetDlgItem(dialog_, IDC_PROGRAM_UP));
-    RECT second = where(GetDlgItem(dialog_, IDC_PROGRAM_DOWN));
-    EditorMetrics full = measured;
-    full.verticalGap = second.top - first.bottom;
-    EditorLayout want = editorLayout(full, client.right, client.bottom);
+    EditorLayout want = editorLayout(fromTemplate, client.right, client.bottom);
     EXPECT_EQ(list.left, want.list.left);
     EXPECT_EQ(list.top, want.list.top);
     EXPECT_EQ(list.right, want.list.right);
@@ -278,6 +368,7 @@ TEST_F(Editor, LayoutFollowsTheDialogSize) {
       RECT b = where(GetDlgItem(dialog_, IDC_PROGRAM_UP + k));
       EXPECT_EQ(b.left, want.sideButtons[k].x) << k;
       EXPECT_EQ(b.top, want.sideButtons[k].y) << k;
+      EXPECT_EQ(b.right - b.left, fromTemplate.buttonWidth) << k;
     }
     const int bottom[3] = {IDOK, IDCANCEL, IDC_PROGRAM_APPLY};
     for (int k = 0; k < 3; ++k) {

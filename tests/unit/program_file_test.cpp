@@ -8,6 +8,7 @@
 
 #include "program_test_support.h"
 #include "programs/program_file.h"
+#include "tray_test_support.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ class ProgramFile : public ProgramFolder {
  protected:
   std::vector<Step> load(int slot = 0) {
     PROGRAM_TIMER_NO = slot;
-    loadProgramSteps(&holder_);
+    status_ = loadProgramSteps(&holder_);
     return steps(holder_);
   }
   void TearDown() override {
@@ -39,6 +40,7 @@ class ProgramFile : public ProgramFolder {
     ProgramFolder::TearDown();
   }
   ProgramStep* holder_ = nullptr;
+  ProgramLoad status_ = ProgramLoad::Whole;
 };
 
 TEST_F(ProgramFile, LinesAreReadFieldByFieldAndBadWaitsAreSkipped) {
@@ -119,13 +121,21 @@ TEST_F(ProgramFile, ManyStepsGrowTheBlockAndAreAllKeptInOrder) {
 
 TEST_F(ProgramFile, MissingFileGivesAnEmptyListAlsoInAHolderThatHadSteps) {
   EXPECT_TRUE(load(3).empty());
+  EXPECT_EQ(status_, ProgramLoad::Whole);
   ASSERT_NE(holder_, nullptr);
   EXPECT_EQ(holder_[0].waitMs, 0u);
 
   ASSERT_TRUE(writeSlot(3, L"100\n200\n"));
   EXPECT_EQ(load(3).size(), 2u);
+  // A file that is there but cannot be opened is not an empty program timer.
+  HANDLE held = CreateFileW(slotPath(3).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(load(3).empty());
+  EXPECT_EQ(status_, ProgramLoad::Unreadable);
+  CloseHandle(held);
   ASSERT_TRUE(DeleteFileW(slotPath(3).c_str()));
   EXPECT_TRUE(load(3).empty());
+  EXPECT_EQ(status_, ProgramLoad::Whole);
   EXPECT_EQ(programStepCount(nullptr), 0);
 }
 
@@ -183,6 +193,7 @@ TEST_F(ProgramFile, HostileFilesLoadWithoutHarm) {
   DWORD started = GetTickCount();
   got = load();
   EXPECT_EQ(int(got.size()), maxProgramSteps);
+  EXPECT_EQ(status_, ProgramLoad::Cut);
   EXPECT_LT(GetTickCount() - started, 30000u);
 }
 
@@ -274,6 +285,57 @@ TEST_F(ProgramFile, AFailedWriteLeavesTheOldFileAsItWas) {
   EXPECT_FALSE(exists(L"missing"));
 }
 
+// Stands in for FlushFileBuffers: notes what is on the disk at the moment of the flush.
+struct FlushRecorder {
+  static inline int calls = 0;
+  static inline BOOL answer = TRUE;
+  static inline bool handleFlushed = false;
+  static inline std::wstring target, fresh;
+  static inline std::string targetThen, freshThen;
+  static std::string read(const std::wstring& file) {
+    std::string out;
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<none>";
+    char buf[4096];
+    DWORD n;
+    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
+    CloseHandle(f);
+    return out;
+  }
+  static BOOL WINAPI flush(HANDLE file) {
+    ++calls;
+    handleFlushed = FlushFileBuffers(file) != FALSE;
+    targetThen = read(target);
+    freshThen = read(fresh);
+    return answer;
+  }
+};
+
+TEST_F(ProgramFile, TheNewContentIsOnTheDiskBeforeItReplacesTheOldFile) {
+  ASSERT_TRUE(writeSlot(1, L"5000\told.wav\t0\tkeep me\n"));
+  const std::string before = readBytes(slotName(1));
+  std::vector<Row> rows = {{L"1000", L"a.wav", L"有", L"new"}};
+  const std::string after = utf16(L"1000\ta.wav\t1\tnew\r\n");
+  FlushRecorder::target = slotPath(1);
+  FlushRecorder::fresh = slotPath(1) + L".new";
+  flushFileToDisk = FlushRecorder::flush;
+  for (BOOL answer : {FALSE, TRUE}) {
+    SCOPED_TRACE(answer);
+    FlushRecorder::calls = 0;
+    FlushRecorder::answer = answer;
+    EXPECT_EQ(writeProgramTimerFile(slotPath(1).c_str(), 1, rowSource, &rows), answer);
+    EXPECT_EQ(FlushRecorder::calls, 1);
+    EXPECT_TRUE(FlushRecorder::handleFlushed);
+    EXPECT_EQ(FlushRecorder::targetThen, before);
+    EXPECT_EQ(FlushRecorder::freshThen, after);
+    // A flush that fails counts as a failed write: the old file stays.
+    EXPECT_EQ(readBytes(slotName(1)), answer ? after : before);
+    EXPECT_FALSE(exists(slotName(1) + L".new"));
+  }
+  flushFileToDisk = FlushFileBuffers;
+}
+
 TEST_F(ProgramFile, RandomMessagesComeBackThroughWriteAndLoad) {
   const wchar_t* pieces[] = {L"\r\n", L"\r", L"\n", L"\\", L"\\n", L"\\\\", L"a", L"Z", L" ", L"休憩",
                              L"アラーム", L"x\\t", L"。", L"1"};
@@ -318,41 +380,179 @@ TEST_F(ProgramFile, RandomMessagesComeBackThroughWriteAndLoad) {
   }
 }
 
-TEST_F(ProgramFile, SwappingSlotFilesHandlesOneBothAndALeftoverTemporaryFile) {
-  const std::wstring tmp = L"tester_program_timer.tmp";
-  // Both files: they change places.
+class ProgramMove : public ProgramFile {
+ protected:
+  void SetUp() override {
+    ProgramFile::SetUp();
+    wcscpy_s(programTimerNames[4], L"四");
+    wcscpy_s(programTimerNames[5], L"五");
+    writeSettingString(L"PROGRAM_TIMER", L"NAME_4", L"四");
+    writeSettingString(L"PROGRAM_TIMER", L"NAME_5", L"五");
+  }
+  std::wstring key(const wchar_t* name) const {
+    wchar_t value[300];
+    GetPrivateProfileStringW(L"PROGRAM_TIMER", name, L"<missing>", value, 300, settingsFilePath);
+    return value;
+  }
+  // The wait of the one step in a file, or 0 when the file is missing.
+  uint32_t waitIn(const std::wstring& name) {
+    if (!exists(name)) return 0;
+    ProgramStep* list = nullptr;
+    loadProgramStepsFrom(path(name).c_str(), &list);
+    uint32_t wait = list[0].waitMs;
+    HeapFree(GetProcessHeap(), 0, list);
+    return wait;
+  }
+  // Slot 4 and 5 as the test expects them: files (by their wait, 0 for none), names in memory
+  // and in the file, the selection, and no move left behind.
+  void expectSlots(uint32_t four, uint32_t five, const wchar_t* name4, const wchar_t* name5, int selected) {
+    EXPECT_EQ(waitIn(slotName(4)), four);
+    EXPECT_EQ(waitIn(slotName(5)), five);
+    EXPECT_STREQ(programTimerNames[4], name4);
+    EXPECT_STREQ(programTimerNames[5], name5);
+    EXPECT_EQ(key(L"NAME_4"), name4);
+    EXPECT_EQ(key(L"NAME_5"), name5);
+    EXPECT_EQ(PROGRAM_TIMER_NO, selected);
+    EXPECT_EQ(key(L"MOVE"), L"<missing>");
+  }
+  const std::wstring tmp_ = L"tester_program_timer.tmp";
+};
+
+TEST_F(ProgramMove, FilesNamesAndSelectionChangePlacesTogether) {
+  // Both files.
   ASSERT_TRUE(writeSlot(4, L"4\n"));
   ASSERT_TRUE(writeSlot(5, L"5\n"));
-  EXPECT_TRUE(swapProgramTimerFiles(4, 5));
-  EXPECT_EQ(load(4)[0].wait, 5u);
-  EXPECT_EQ(load(5)[0].wait, 4u);
-  EXPECT_FALSE(exists(tmp));
+  PROGRAM_TIMER_NO = 4;
+  EXPECT_EQ(moveProgramTimerSlot(4, 5), MoveResult::Moved);
+  expectSlots(5, 4, L"五", L"四", 5);
+  EXPECT_EQ(key(L"NO"), L"5");
+  EXPECT_FALSE(exists(tmp_));
 
-  // Only the selected slot's file: it moves, the other slot stays without one.
-  ASSERT_TRUE(DeleteFileW(slotPath(5).c_str()));
-  EXPECT_TRUE(swapProgramTimerFiles(4, 5));
-  EXPECT_FALSE(exists(slotName(4)));
-  EXPECT_EQ(load(5)[0].wait, 5u);
+  // Only the selected slot's file, then only the neighbour's.
+  ASSERT_TRUE(DeleteFileW(slotPath(4).c_str()));
+  EXPECT_EQ(moveProgramTimerSlot(5, 4), MoveResult::Moved);
+  expectSlots(4, 0, L"四", L"五", 4);
+  EXPECT_EQ(moveProgramTimerSlot(5, 4), MoveResult::Moved);
+  expectSlots(0, 4, L"五", L"四", 4);
+}
 
-  // Only the neighbour's file.
-  EXPECT_TRUE(swapProgramTimerFiles(6, 5));
-  EXPECT_EQ(load(6)[0].wait, 5u);
-  EXPECT_FALSE(exists(slotName(5)));
+TEST_F(ProgramMove, ALeftoverTemporaryFileOfUnknownOriginIsKeptAndNothingMoves) {
+  ASSERT_TRUE(writeSlot(4, L"4\n"));
+  ASSERT_TRUE(writeBytes(tmp_, utf16(L"99\r\n")));
+  PROGRAM_TIMER_NO = 4;
+  // With and without a file in the neighbour's slot: the leftover is neither overwritten nor
+  // given a slot's name.
+  for (bool neighbour : {false, true}) {
+    SCOPED_TRACE(neighbour);
+    if (neighbour) {
+      ASSERT_TRUE(writeSlot(5, L"5\n"));
+    }
+    EXPECT_EQ(moveProgramTimerSlot(4, 5), MoveResult::LeftoverKept);
+    expectSlots(4, neighbour ? 5 : 0, L"四", L"五", 4);
+    EXPECT_EQ(waitIn(tmp_), 99u);
+  }
+  // The command tells the user where the file is.
+  traytest::MessageBoxWatcher watcher;
+  moveProgramTimerDown(nullptr);
+  std::vector<std::wstring> texts = watcher.texts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find(path(tmp_)), std::wstring::npos) << testing::PrintToString(texts[0]);
+  EXPECT_EQ(waitIn(tmp_), 99u);
+}
 
-  // Leftover temporary file with the neighbour's file present: the first rename fails.
-  ASSERT_TRUE(writeSlot(1, L"1\n"));
-  ASSERT_TRUE(writeSlot(2, L"2\n"));
-  ASSERT_TRUE(writeBytes(tmp, utf16(L"99\r\n")));
-  EXPECT_FALSE(swapProgramTimerFiles(1, 2));
-  EXPECT_EQ(load(1)[0].wait, 1u);
-  EXPECT_EQ(load(2)[0].wait, 2u);
+TEST_F(ProgramMove, AFailedRenameIsUndoneAndTheUserIsTold) {
+  ASSERT_TRUE(writeSlot(4, L"4\n"));
+  ASSERT_TRUE(writeSlot(5, L"5\n"));
+  // Another program holds one of the two files open without sharing: Wine refuses to rename
+  // it, as Windows does. The selected slot's file fails the second rename, the neighbour's the
+  // first.
+  for (int locked : {4, 5}) {
+    SCOPED_TRACE(locked);
+    HANDLE held = CreateFileW(slotPath(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_FALSE(MoveFileW(slotPath(locked).c_str(), path(L"probe").c_str())) << "the lock does not hold";
+    PROGRAM_TIMER_NO = 4;
+    std::vector<std::wstring> texts;
+    {
+      traytest::MessageBoxWatcher watcher;
+      moveProgramTimerDown(nullptr);
+      texts = watcher.texts();
+    }
+    CloseHandle(held);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], L"プログラムタイマー設定ファイルの移動に失敗しました");
+    expectSlots(4, 5, L"四", L"五", 4);
+    EXPECT_EQ(key(L"NO"), L"<missing>");
+    EXPECT_FALSE(exists(tmp_)) << listing();
+  }
+}
 
-  // Leftover temporary file without a neighbour's file: it becomes the selected slot's file.
-  ASSERT_TRUE(DeleteFileW(slotPath(2).c_str()));
-  EXPECT_TRUE(swapProgramTimerFiles(1, 2));
-  EXPECT_EQ(load(1)[0].wait, 99u);
-  EXPECT_EQ(load(2)[0].wait, 1u);
-  EXPECT_FALSE(exists(tmp));
+TEST_F(ProgramMove, AMoveCutShortIsPutRightFromItsRecord) {
+  // The files as a kill left them, with the record the move had written last.
+  struct Case {
+    const char* what;
+    const wchar_t* record;
+    uint32_t four, five, temporary;  // waits of the files; 0: no file
+    const wchar_t* name4;            // NAME_4 as the kill left it
+    uint32_t wantFour, wantFive;
+    const wchar_t *want4, *want5;
+    int wantSelected;
+  } cases[] = {
+      {"record written, nothing renamed", L"4,5,1,1,1,四五", 4, 5, 0, L"四", 4, 5, L"四", L"五", 4},
+      {"neighbour's file aside", L"4,5,1,1,1,四五", 4, 0, 5, L"四", 4, 5, L"四", L"五", 4},
+      {"selected file moved on", L"4,5,1,1,1,四五", 0, 4, 5, L"四", 4, 5, L"四", L"五", 4},
+      {"before the last rename", L"4,5,2,1,1,四五", 0, 4, 5, L"四", 4, 5, L"四", L"五", 4},
+      {"no neighbour, file moved", L"4,5,1,0,1,四五", 0, 4, 0, L"四", 4, 0, L"四", L"五", 4},
+      {"files done, one name written", L"4,5,2,1,1,四五", 5, 4, 0, L"五", 5, 4, L"五", L"四", 5},
+      {"moving up, files done", L"5,4,2,1,1,五四", 5, 4, 0, L"四", 5, 4, L"五", L"四", 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int slot : {4, 5}) DeleteFileW(slotPath(slot).c_str());
+    DeleteFileW(path(tmp_).c_str());
+    if (c.four) {
+      ASSERT_TRUE(writeSlot(4, std::to_wstring(c.four) + L"\n"));
+    }
+    if (c.five) {
+      ASSERT_TRUE(writeSlot(5, std::to_wstring(c.five) + L"\n"));
+    }
+    if (c.temporary) {
+      ASSERT_TRUE(writeBytes(tmp_, utf16(std::to_wstring(c.temporary) + L"\r\n")));
+    }
+    writeSettingString(L"PROGRAM_TIMER", L"NAME_4", c.name4);
+    writeSettingString(L"PROGRAM_TIMER", L"NAME_5", L"五");
+    writeSettingString(L"PROGRAM_TIMER", L"MOVE", c.record);
+    readSettingsFile();
+    PROGRAM_TIMER_NO = c.record[0] - L'0';
+    EXPECT_TRUE(recoverProgramTimerMove());
+    expectSlots(c.wantFour, c.wantFive, c.want4, c.want5, c.wantSelected);
+    EXPECT_FALSE(exists(tmp_));
+  }
+}
+
+TEST_F(ProgramMove, ARecoveryThatCannotRenameKeepsTheFilesAndItsRecord) {
+  ASSERT_TRUE(writeSlot(5, L"4\n"));
+  ASSERT_TRUE(writeBytes(tmp_, utf16(L"5\r\n")));
+  writeSettingString(L"PROGRAM_TIMER", L"MOVE", L"4,5,1,1,1,四五");
+  PROGRAM_TIMER_NO = 4;
+  HANDLE held = CreateFileW(slotPath(5).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::vector<std::wstring> texts;
+  {
+    traytest::MessageBoxWatcher watcher;
+    recoverProgramTimerMoveAtStart(nullptr);
+    EXPECT_EQ(moveProgramTimerSlot(4, 5), MoveResult::LeftoverKept);
+    texts = watcher.texts();
+  }
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find(L"元に戻せませんでした"), std::wstring::npos);
+  CloseHandle(held);
+  EXPECT_EQ(waitIn(tmp_), 5u);
+  EXPECT_EQ(waitIn(slotName(5)), 4u);
+  EXPECT_EQ(key(L"MOVE"), L"4,5,1,1,1,四五");
+  // Once the file is free the next attempt puts it right.
+  EXPECT_TRUE(recoverProgramTimerMove());
+  expectSlots(4, 5, L"四", L"五", 4);
 }
 
 TEST_F(ProgramFile, FileNamesAndDisplayNames) {

@@ -6,6 +6,7 @@
 
 #include "app/click_timing.h"
 #include "app/context_menu.h"
+#include "display/transparency.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
 
@@ -78,7 +79,7 @@ TEST_F(TrayIcon, TipIconAndBalloonChangesUseTheFullRecordWithOnlyTheirFlags) {
   ASSERT_EQ(shell.calls.size(), 3u);
   for (const auto& c : shell.calls) {
     EXPECT_EQ(c.message, (DWORD)NIM_MODIFY);
-    EXPECT_EQ(c.data.cbSize, sizeof(NOTIFYICONDATAW));
+    EXPECT_EQ(c.data.cbSize, 956u);  // the whole record, as the shell documents it
     EXPECT_EQ(c.data.hWnd, window);
     EXPECT_EQ(c.data.uID, 1u);
   }
@@ -306,14 +307,14 @@ TEST_F(TrayIcon, ClickThroughModesSetTheStylesAndTheTrayIcon) {
 TEST_F(TrayIcon, ClickThroughEverywhereWithoutAShellIsCancelled) {
   struct Case {
     int modeBefore;
-    int modeAfter;
-    const wchar_t* written;
+    bool transparent;
   } cases[] = {
-      {0, 0, L"<missing>"},
-      {2, 2, L"<missing>"},
-      // Mode 1 already stored (start-up): no way back to a window that ignores every click
-      // without its icon, so the mode falls back to 0.
-      {1, 0, L"0"},
+      {0, false},
+      {2, true},
+      // Mode 1 already in effect and its icon gone: no way back to a window that ignores every
+      // click, so it takes clicks until the icon is back, but the choice is neither changed
+      // nor written.
+      {1, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.modeBefore);
@@ -332,13 +333,73 @@ TEST_F(TrayIcon, ClickThroughEverywhereWithoutAShellIsCancelled) {
     }
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(narrow(texts[0]), narrow(L"トレイアイコンの追加に失敗しました。\n設定の変更をキャンセルします。"));
-    EXPECT_EQ(UNTOUCHABLE, c.modeAfter);
+    EXPECT_EQ(UNTOUCHABLE, c.modeBefore);
     EXPECT_EQ(ALWAYS_TRAY, 0);
     EXPECT_EQ(IN_TRAY, 0);
     EXPECT_EQ(readKey(L"ALWAYS_TRAY"), L"0");
     EXPECT_EQ(readKey(L"IN_TRAY"), L"0");
-    EXPECT_EQ(readKey(L"UNTOUCHABLE"), std::wstring(c.written));
-    EXPECT_EQ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0, c.modeAfter != 0);
+    EXPECT_EQ(readKey(L"UNTOUCHABLE"), L"<missing>");
+    EXPECT_EQ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0, c.transparent);
+  }
+}
+
+TEST_F(TrayIcon, StoredModeOneWithoutATaskbarWaitsForItWithoutWritingAndComesBackWithIt) {
+  // Started before the taskbar, frameless, mode 1 stored (which forces ALWAYS_TRAY on).
+  SetWindowLongW(window, GWL_STYLE, WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MAXIMIZEBOX);
+  SetWindowLongW(window, GWL_EXSTYLE, WS_EX_LAYERED | WS_EX_TRANSPARENT);
+  UNTOUCHABLE = 1;
+  ALWAYS_TRAY = 1;
+  IN_TRAY = 1;
+  BALLOON = 1;
+  shell.working = false;
+  auto transparent = [&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0; };
+  std::vector<std::wstring> texts;
+  {
+    MessageBoxWatcher watcher;
+    applyClickThroughAtStart(window);
+    // Switching the form meanwhile keeps the frameless window reachable.
+    toggleWindowForm(window);
+    toggleWindowForm(window);
+    texts = watcher.texts();
+  }
+  EXPECT_TRUE(texts.empty());
+  EXPECT_FALSE(transparent()) << "a window nobody can click and no icon to reach it";
+  EXPECT_EQ(UNTOUCHABLE, 1);
+  EXPECT_EQ(IN_TRAY, 1);
+  EXPECT_FALSE(balloonPreferred(window)) << "notices would go to an icon that is not there";
+  for (const wchar_t* key : {L"UNTOUCHABLE", L"ALWAYS_TRAY", L"IN_TRAY"}) EXPECT_EQ(readKey(key), L"<missing>") << key;
+
+  shell.working = true;
+  onTaskbarCreated(window);
+  EXPECT_TRUE(shell.has(window));
+  EXPECT_TRUE(transparent());
+  EXPECT_EQ(ALWAYS_TRAY, 1);
+  EXPECT_FALSE(clickThroughWaitingForTray());
+  EXPECT_EQ(readKey(L"UNTOUCHABLE"), L"<missing>");
+}
+
+TEST_F(TrayIcon, TaskbarCreatedBringsTheIconBackOnlyWhereItWasShown) {
+  struct Case {
+    const char* what;
+    int alwaysTray, zOrder;
+    bool visible, iconic, icon;
+  } cases[] = {
+      {"window on screen, no tray option", 0, 0, true, false, false},
+      {"always in the tray", 1, 0, true, false, true},
+      {"hidden in the tray", 0, 0, false, false, true},
+      {"embedded and minimised", 0, 2, true, true, true},
+      {"minimised, not embedded", 0, 0, true, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ShowWindow(window, c.visible ? (c.iconic ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE) : SW_HIDE);
+    pump();
+    ALWAYS_TRAY = c.alwaysTray;
+    Z_ORDER = c.zOrder;
+    shell.icons.clear();  // the restarted shell has forgotten every icon
+    onTaskbarCreated(window);
+    EXPECT_EQ(shell.has(window), c.icon);
+    ShowWindow(window, SW_RESTORE);
   }
 }
 

@@ -59,10 +59,11 @@ struct FakeShell {
   }
 };
 
-// Answers every message box of this process with its first button, keeping the texts.
+// Answers every message box of this process with the given button (IDOK, else its first
+// button when it has no such one), keeping the texts.
 class MessageBoxWatcher {
  public:
-  MessageBoxWatcher() : thread_([this] { run(); }) {}
+  explicit MessageBoxWatcher(int answer = IDOK) : answer_(answer), thread_([this] { run(); }) {}
   ~MessageBoxWatcher() {
     stop_ = true;
     thread_.join();
@@ -100,7 +101,7 @@ class MessageBoxWatcher {
           std::lock_guard<std::mutex> lock(mutex_);
           texts_.push_back(text);
         }
-        HWND button = GetDlgItem(s.found, IDOK);
+        HWND button = GetDlgItem(s.found, answer_);
         if (!button) button = FindWindowExW(s.found, nullptr, L"Button", nullptr);
         SendMessageW(button, BM_CLICK, 0, 0);
         Sleep(50);
@@ -108,6 +109,7 @@ class MessageBoxWatcher {
       Sleep(10);
     }
   }
+  const int answer_;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<std::wstring> texts_;
