@@ -160,6 +160,7 @@ void onCreate(HWND window) {
 }
 
 void onDestroy() {
+  releasePaintCache();
   deleteBackgroundImages();
   mciSendStringW(L"stop all", nullptr, 0, nullptr);
   mciSendStringW(L"close all", nullptr, 0, nullptr);
