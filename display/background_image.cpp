@@ -1,7 +1,6 @@
 #include "display/background_image.h"
 
-#include <commdlg.h>
-
+#include "app/late_libraries.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -52,7 +51,7 @@ void browseForImage(HWND dialog) {
   ofn.nMaxFile = 520;
   ofn.lpstrTitle = L"背景画像ファイル指定";
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
+  if (!comdlgGetOpenFileName(&ofn)) return;
   rememberedFilterIndex = ofn.nFilterIndex;
   SetDlgItemTextW(dialog, IDC_BG_FILE, path);
 }
