@@ -1,10 +1,10 @@
 #include "app/main_window.h"
 
 #include <shellapi.h>
-#include <mmsystem.h>
 
 #include "app/click_timing.h"
 #include "app/context_menu.h"
+#include "app/late_libraries.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "dialogs/options_dialog.h"
@@ -161,9 +161,10 @@ void onCreate(HWND window) {
 }
 
 void onDestroy() {
+  releasePaintCache();
   deleteBackgroundImages();
-  mciSendStringW(L"stop all", nullptr, 0, nullptr);
-  mciSendStringW(L"close all", nullptr, 0, nullptr);
+  winmmSendStringIfLoaded(L"stop all", nullptr, 0, nullptr);
+  winmmSendStringIfLoaded(L"close all", nullptr, 0, nullptr);
   removeTrayIcon();
   PostQuitMessage(0);
 }

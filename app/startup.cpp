@@ -107,8 +107,9 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     ShowWindow(window, showCommand);
   }
 
-  if (ALWAYS_TRAY || (Z_ORDER == 2 && IsIconic(window))) addTrayIcon(window);
+  // The read-out first: the tray icon (a call that waits for the shell) comes right after.
   UpdateWindow(window);
+  if (ALWAYS_TRAY || (Z_ORDER == 2 && IsIconic(window))) addTrayIcon(window);
   if (Z_ORDER == 1) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   return window;
 }

@@ -1,9 +1,18 @@
-// Time per frame of the read-out: renderFrame into an off-screen 32-bit DIB section plus the
-// copy to a second one (what paintDisplay does per WM_PAINT, minus BeginPaint), for each of
-// the five layouts at 640 x 360, 1920 x 1080 and 3840 x 2160, against the floor of one
-// FillRect plus one BitBlt of the same size. Settings are the defaults.
+// Time of one whole WM_PAINT of the read-out (what paintDisplay does between BeginPaint and
+// EndPaint, any bitmap it makes included) into a 32-bit DIB section standing in for the
+// window, for each of the five layouts at 640 x 360, 1920 x 1080 and 3840 x 2160, with and
+// without a background image, against the floor of one FillRect plus one BitBlt of the same
+// size, all measured side by side:
+//   before     the frame composed afresh as every paint did before (new bitmap, new fonts,
+//              the image stretched again)
+//   count-down paintFrame as a count-down calls it: each frame one second on (one minute on
+//              for the layouts without seconds, which repaint once a minute)
+//   all digits paintFrame with every digit changed from the frame before
+//   new buffer paintFrame after a resize: back buffer, fonts and stretched image made anew
+// Each case also checks that paintFrame's frame is pixel for pixel the fresh one (stretched
+// with COLORONCOLOR, as the painter stretches: the image is shrunk at 640 x 360).
 //
-//   velmora_paint_bench.exe [milliseconds per case, default 400] [folder for the 640 x 360 frames]
+//   velmora_paint_bench.exe [milliseconds per measurement, default 400] [folder for the 640 x 360 frames]
 #include <windows.h>
 
 #include <algorithm>
@@ -15,8 +24,10 @@
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "display/background_image.h"
 #include "display/gdi_holders.h"
 #include "display/painter.h"
+#include "tests/unit/fresh_frame.h"
 
 namespace {
 
@@ -36,16 +47,17 @@ struct Case {
   const char* name;
   uint32_t remainingMs;
   bool showSeconds;
+  uint32_t otherDigitsMs;  // a state of the same layout in which every digit differs
 };
 
 // A running count-down of each layout: 3 h 25 min, 25 min 45 s, 3:25:45, 2 d 3 h 25 min, and
 // 2 d 3:25:45 left.
 const Case cases[] = {
-    {Layout::A, "A hh:mm", 12300000u, false},
-    {Layout::B, "B mm:ss", 1545000u, true},
-    {Layout::C, "C hh:mm:ss", 12345000u, true},
-    {Layout::D, "D dd hh:mm", 185100000u, false},
-    {Layout::E, "E dd hh:mm:ss", 185145000u, true},
+    {Layout::A, "A hh:mm", 12300000u, false, 51960000u},        // 14:26
+    {Layout::B, "B mm:ss", 1545000u, true, 3197000u},           // 53:17
+    {Layout::C, "C hh:mm:ss", 12345000u, true, 51916000u},      // 14:25:16
+    {Layout::D, "D dd hh:mm", 185100000u, false, 1124460000u},  // 13d 00:21 -> all digits differ
+    {Layout::E, "E dd hh:mm:ss", 185145000u, true, 1124516000u},
 };
 
 const SIZE sizes[] = {{640, 360}, {1920, 1080}, {3840, 2160}};
@@ -114,6 +126,50 @@ void saveBitmap(const Surface& surface, int width, int height, const std::wstrin
   }
 }
 
+// A 24-bit .bmp of a colour gradient (a photograph-like background), width x height.
+bool writeGradientBitmap(const std::wstring& path, int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<unsigned char> data((size_t)stride * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      unsigned char* d = &data[(size_t)y * stride + (size_t)x * 3];
+      d[0] = (unsigned char)(x * 255 / width), d[1] = (unsigned char)(y * 255 / height), d[2] = (unsigned char)(x ^ y);
+    }
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + (DWORD)data.size();
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  std::fwrite(&file, sizeof file, 1, f);
+  std::fwrite(&info, sizeof info, 1, f);
+  std::fwrite(data.data(), 1, data.size(), f);
+  return std::fclose(f) == 0;
+}
+
+size_t differingPixels(const Surface& a, const Surface& b, int width, int height) {
+  std::vector<DWORD> pa((size_t)width * height), pb((size_t)width * height);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  GetDIBits(a.dc.get(), a.bitmap.get(), 0, height, pa.data(), &info, DIB_RGB_COLORS);
+  GetDIBits(b.dc.get(), b.bitmap.get(), 0, height, pb.data(), &info, DIB_RGB_COLORS);
+  size_t n = 0;
+  for (size_t i = 0; i < pa.size(); ++i) n += (pa[i] & 0xFFFFFF) != (pb[i] & 0xFFFFFF);
+  return n;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,58 +183,105 @@ int main(int argc, char** argv) {
   readSettingsFile();
   backgroundBrush = CreateSolidBrush(backgroundColour);
   keyColorBrush = CreateSolidBrush(transparentKeyColor);
+  swprintf_s(BG_IMG_FILE, L"%lsvelmora-paint-bench-%lu.bmp", folder, GetCurrentProcessId());
+  const bool haveImage = writeGradientBitmap(BG_IMG_FILE, 800, 450);
   char fontName[128] = {};
   WideCharToMultiByte(CP_UTF8, 0, FONT_NAME, -1, fontName, sizeof fontName, nullptr, nullptr);
-  std::printf("font \"%s\", weight %d, framed window, default colours\n", fontName, FONT_WEIGHT.load());
-  std::printf("%-11s %-15s %4s %10s %10s %7s\n", "size", "layout", "rows", "frame ms", "floor ms", "ratio");
+  std::printf("font \"%s\", weight %d, framed window, default colours; image: an 800 x 450 gradient, stretched\n",
+              fontName, FONT_WEIGHT.load());
+  std::printf("ms per paint (median); in brackets the ratio to the floor of the same row\n");
+  std::printf("%-10s %-14s %4s %5s %7s %15s %15s %15s %15s %6s\n", "size", "layout", "rows", "image", "floor",
+              "before", "count-down", "all digits", "new buffer", "pixels");
 
   int failures = 0;
   for (const SIZE& size : sizes) {
     const int W = size.cx, H = size.cy;
-    Surface frame(W, H), window(W, H);
-    if (!frame.ok() || !window.ok()) {
+    Surface frame(W, H), window(W, H), fresh(W, H);
+    if (!frame.ok() || !window.ok() || !fresh.ok()) {
       std::printf("%dx%d: cannot create the surfaces\n", W, H);
       ++failures;
       continue;
     }
-    RECT all{0, 0, W, H};
+    const RECT all{0, 0, W, H};
     auto floorFrame = [&] {
       FillRect(frame.dc.get(), &all, backgroundBrush);
       BitBlt(window.dc.get(), 0, 0, W, H, frame.dc.get(), 0, 0, SRCCOPY);
     };
-    for (const Case& c : cases) {
-      // The floor next to each case, so that both see the same load of the machine.
-      const double floorMs = medianMs(budgetMs, floorFrame);
-      FrameInputs in{};
-      in.framed = true;
-      in.outerWidth = W;
-      in.outerHeight = H;
-      in.running = true;
-      in.remainingMs = c.remainingMs;
-      in.showSeconds = c.showSeconds;
-      if (frameLayout(in) != c.layout) {
-        std::printf("%dx%d %s: the state gives another layout\n", W, H, c.name);
-        ++failures;
-        continue;
+    for (int image = 0; image <= (haveImage ? 1 : 0); ++image) {
+      ENABLE_BG_IMG = image;
+      loadBackgroundImage();
+      for (const Case& c : cases) {
+        FrameInputs in{};
+        in.framed = true;
+        in.outerWidth = W;
+        in.outerHeight = H;
+        in.running = true;
+        in.remainingMs = c.remainingMs;
+        in.showSeconds = c.showSeconds;
+        if (frameLayout(in) != c.layout) {
+          std::printf("%dx%d %s: the state gives another layout\n", W, H, c.name);
+          ++failures;
+          continue;
+        }
+        const bool twoRows = frameTwoRows(in, c.layout);
+        // The floor next to each case, so that both see the same load of the machine.
+        const double floorMs = medianMs(budgetMs, floorFrame);
+        const double beforeMs = medianMs(budgetMs, [&] { composeFreshFrame(window.dc.get(), W, H, in); });
+
+        // A count-down: each paint one step on, kept within the case's layout.
+        const uint32_t step = c.showSeconds ? 1000u : 60000u, steps = c.showSeconds ? 600u : 60u;
+        FrameInputs tick = in;
+        uint32_t n = 0;
+        releasePaintCache();
+        const double countdownMs = medianMs(budgetMs, [&] {
+          tick.remainingMs = c.remainingMs - step * (n++ % steps);
+          paintFrame(window.dc.get(), W, H, tick, all);
+        });
+        // Pixels of the latest count-down frame against the same frame composed afresh.
+        composeFreshFrame(fresh.dc.get(), W, H, tick, COLORONCOLOR);
+        GdiFlush();
+        const size_t differing = differingPixels(window, fresh, W, H);
+        if (differing) ++failures;
+
+        FrameInputs other = in;
+        other.remainingMs = c.otherDigitsMs;
+        n = 0;
+        const double allDigitsMs = medianMs(budgetMs, [&] {
+          paintFrame(window.dc.get(), W, H, (n++ % 2) ? other : in, all);
+        });
+        const double newBufferMs = medianMs(budgetMs, [&] {
+          releasePaintCache();
+          paintFrame(window.dc.get(), W, H, in, all);
+        });
+
+        if (argc > 2 && W == 640) {
+          paintFrame(window.dc.get(), W, H, in, all);
+          std::wstring path(argv[2], argv[2] + std::strlen(argv[2]));
+          path += L"\\paint-" + std::wstring(1, (wchar_t)(L'A' + (int)c.layout)) + (image ? L"-image" : L"") + L".bmp";
+          saveBitmap(window, W, H, path);
+        }
+        char sizeText[32];
+        std::snprintf(sizeText, sizeof sizeText, "%dx%d", W, H);
+        auto cell = [&](double ms) {
+          static char text[4][32];
+          static int i = 0;
+          i = (i + 1) % 4;
+          std::snprintf(text[i], sizeof text[i], "%.3f (%.2f)", ms, ms / floorMs);
+          return text[i];
+        };
+        std::printf("%-10s %-14s %4d %5s %7.3f %15s %15s %15s %15s %6s\n", sizeText, c.name, twoRows ? 2 : 1,
+                    image ? "yes" : "no", floorMs, cell(beforeMs), cell(countdownMs), cell(allDigitsMs),
+                    cell(newBufferMs), differing ? "DIFFER" : "same");
+        std::fflush(stdout);
       }
-      const bool twoRows = frameTwoRows(in, c.layout);
-      const double frameMs = medianMs(budgetMs, [&] {
-        renderFrame(frame.dc.get(), W, H, in);
-        BitBlt(window.dc.get(), 0, 0, W, H, frame.dc.get(), 0, 0, SRCCOPY);
-      });
-      if (argc > 2 && W == 640) {
-        std::wstring path(argv[2], argv[2] + std::strlen(argv[2]));
-        path += L"\\paint-" + std::wstring(1, (wchar_t)(L'A' + (int)c.layout)) + L".bmp";
-        saveBitmap(window, W, H, path);
-      }
-      char sizeText[32];
-      std::snprintf(sizeText, sizeof sizeText, "%dx%d", W, H);
-      std::printf("%-11s %-15s %4d %10.3f %10.3f %7.2f\n", sizeText, c.name, twoRows ? 2 : 1, frameMs,
-                  floorMs, frameMs / floorMs);
     }
+    releasePaintCache();
   }
+  ENABLE_BG_IMG = 0;
+  deleteBackgroundImages();
   DeleteObject(backgroundBrush);
   DeleteObject(keyColorBrush);
+  DeleteFileW(BG_IMG_FILE);
   DeleteFileW(settingsFilePath);
   return failures ? 1 : 0;
 }

@@ -1,11 +1,11 @@
 #include "display/background_image.h"
 
-#include <commdlg.h>
-
+#include "app/late_libraries.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "dialogs/dialog_helpers.h"
+#include "display/gdi_holders.h"
 #include "res/resource.h"
 
 HBITMAP backgroundImage = nullptr;
@@ -13,6 +13,17 @@ HBITMAP keyedBackgroundImage = nullptr;
 SIZE backgroundImageSize{};
 
 namespace {
+
+// The image stretched to the client area, and which bitmap it was made from.
+BitmapDC stretchedImage;
+HBITMAP stretchedSource = nullptr;
+unsigned imageVersion = 0;
+
+void releaseStretchedImage() {
+  stretchedImage.reset();
+  stretchedSource = nullptr;
+  ++imageVersion;
+}
 
 // The filter last chosen in the file-open dialog, kept until the program ends.
 DWORD rememberedFilterIndex = 0;
@@ -40,7 +51,7 @@ void browseForImage(HWND dialog) {
   ofn.nMaxFile = 520;
   ofn.lpstrTitle = L"背景画像ファイル指定";
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
+  if (!comdlgGetOpenFileName(&ofn)) return;
   rememberedFilterIndex = ofn.nFilterIndex;
   SetDlgItemTextW(dialog, IDC_BG_FILE, path);
 }
@@ -112,6 +123,7 @@ HBITMAP makeKeyedImage(HBITMAP source) {
 }
 
 void loadBackgroundImage() {
+  releaseStretchedImage();
   HBITMAP oldImage = backgroundImage, oldKeyed = keyedBackgroundImage;
   backgroundImage = loadImageFile();
   if (backgroundImage) {
@@ -127,10 +139,27 @@ void loadBackgroundImage() {
 }
 
 void deleteBackgroundImages() {
+  releaseStretchedImage();
   if (backgroundImage) DeleteObject(backgroundImage);
   if (keyedBackgroundImage) DeleteObject(keyedBackgroundImage);
   backgroundImage = keyedBackgroundImage = nullptr;
 }
+
+HDC stretchedBackgroundImage(HDC dc, HBITMAP source, int width, int height) {
+  if (source == stretchedSource && stretchedImage.holds(width, height)) return stretchedImage.dc();
+  stretchedSource = nullptr;
+  if (!source || !stretchedImage.make(dc, width, height)) return nullptr;
+  MemoryDC imageDC(stretchedImage.dc());
+  SelectedObject selected(imageDC.get(), source);
+  // Colours stay exact when the image is shrunk: rows and columns are dropped, not ANDed.
+  SetStretchBltMode(stretchedImage.dc(), COLORONCOLOR);
+  StretchBlt(stretchedImage.dc(), 0, 0, width, height, imageDC.get(), 0, 0, backgroundImageSize.cx,
+             backgroundImageSize.cy, SRCCOPY);
+  stretchedSource = source;
+  return stretchedImage.dc();
+}
+
+unsigned backgroundImageVersion() { return imageVersion; }
 
 INT_PTR CALLBACK backgroundImageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {

@@ -11,8 +11,15 @@ extern SIZE backgroundImageSize;
 void loadBackgroundImage();
 // The copy of source with the image key colour turned into the window's key colour.
 HBITMAP makeKeyedImage(HBITMAP source);
-// Deletes both bitmaps (WM_DESTROY).
+// Deletes both bitmaps and their stretched copy (WM_DESTROY).
 void deleteBackgroundImages();
+// A memory DC holding `source` (one of the two bitmaps) stretched to width x height, made
+// compatible with dc and kept until another size or source is asked for or the bitmaps are
+// rebuilt; null when it cannot be made.
+HDC stretchedBackgroundImage(HDC dc, HBITMAP source, int width, int height);
+// Goes up at every rebuild of the bitmaps, so that a kept frame can tell a new image from
+// an old one that had the same handle.
+unsigned backgroundImageVersion();
 INT_PTR CALLBACK backgroundImageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void applyBackgroundImage(HWND window);
 

@@ -1,8 +1,8 @@
 #include "display/colours_and_font.h"
 
-#include <commdlg.h>
 #include <cwchar>
 
+#include "app/late_libraries.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "display/background_image.h"
@@ -30,7 +30,7 @@ void pickColour(HWND owner, COLORREF initial, ColourApply apply) {
   cc.rgbResult = initial;
   cc.lpCustColors = customColors;
   cc.Flags = CC_RGBINIT;
-  if (!ChooseColorW(&cc)) return;
+  if (!comdlgChooseColor(&cc)) return;
   apply(owner, cc.rgbResult);
 }
 
@@ -86,7 +86,7 @@ void chooseFont(HWND owner) {
   cf.hwndOwner = owner;
   cf.lpLogFont = &font;
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_FIXEDPITCHONLY;
-  if (!ChooseFontW(&cf)) return;
+  if (!comdlgChooseFont(&cf)) return;
   applyFont(owner, font);
 }
 

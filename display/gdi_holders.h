@@ -61,6 +61,51 @@ class MemoryDC {
   HDC dc_;
 };
 
+// A memory DC holding a bitmap of its own, kept from one call to the next (the back buffer,
+// the stretched background image). make() replaces both; reset() frees both.
+class BitmapDC {
+ public:
+  BitmapDC() = default;
+  ~BitmapDC() { reset(); }
+  BitmapDC(const BitmapDC&) = delete;
+  BitmapDC& operator=(const BitmapDC&) = delete;
+
+  // A new width x height bitmap compatible with `compatibleWith`; false, and empty, when
+  // either cannot be made.
+  bool make(HDC compatibleWith, int width, int height) {
+    reset();
+    if (width <= 0 || height <= 0) return false;
+    dc_ = CreateCompatibleDC(compatibleWith);
+    bitmap_ = dc_ ? CreateCompatibleBitmap(compatibleWith, width, height) : nullptr;
+    previous_ = bitmap_ ? SelectObject(dc_, bitmap_) : nullptr;
+    if (!previous_) {
+      reset();
+      return false;
+    }
+    width_ = width;
+    height_ = height;
+    return true;
+  }
+  void reset() {
+    if (previous_) SelectObject(dc_, previous_);
+    if (bitmap_) DeleteObject(bitmap_);
+    if (dc_) DeleteDC(dc_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    previous_ = nullptr;
+    width_ = height_ = 0;
+  }
+  HDC dc() const { return dc_; }
+  HBITMAP bitmap() const { return bitmap_; }
+  bool holds(int width, int height) const { return dc_ && width == width_ && height == height_; }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  int width_ = 0, height_ = 0;
+};
+
 // A window DC from GetDC, released at the end of the scope.
 class WindowDC {
  public:

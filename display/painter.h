@@ -18,8 +18,12 @@ FrameInputs captureFrameInputs(HWND window);
 // Which layout and row form a frame uses.
 Layout frameLayout(const FrameInputs& in);
 bool frameTwoRows(const FrameInputs& in, Layout layout);
-// Draws one complete frame of W x H into dc (background, then text).
-void renderFrame(HDC dc, int W, int H, const FrameInputs& in);
+// Brings the kept back buffer (W x H, compatible with target) up to the frame of `in` and
+// copies its part `area` to target. Only what differs from the frame the buffer holds is
+// drawn again; the result is always the frame composed afresh.
+void paintFrame(HDC target, int W, int H, const FrameInputs& in, const RECT& area);
+// Frees the back buffer and the fonts kept between paints (WM_DESTROY).
+void releasePaintCache();
 // WM_PAINT of the main window.
 void paintDisplay(HWND window);
 // Flips SHOW_SEC, repaints and writes it (F2, middle double clicks).

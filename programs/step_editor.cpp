@@ -1,10 +1,10 @@
 #include "programs/step_editor.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <cwchar>
 
+#include "app/late_libraries.h"
 #include "app/startup.h"
 #include "programs/program_editor.h"
 #include "programs/program_file.h"
@@ -101,7 +101,7 @@ void browseSoundFile(HWND dialog) {
   chooser.nMaxFile = 520;
   chooser.lpstrTitle = L"音声ファイル指定";
   chooser.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&chooser)) return;
+  if (!comdlgGetOpenFileName(&chooser)) return;
   stepFilterIndex = (int)chooser.nFilterIndex;
   // A chosen path longer than a step holds is cut like a typed one.
   file[511] = L'\0';

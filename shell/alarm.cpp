@@ -1,10 +1,8 @@
 #include "shell/alarm.h"
 
-#include <commdlg.h>
-#include <mmsystem.h>
-
 #include <cwchar>
 
+#include "app/late_libraries.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "dialogs/dialog_helpers.h"
@@ -18,7 +16,9 @@ namespace {
 
 const wchar_t kLoadErrorCaption[] = L"アラームファイルの読み込みエラー - Velmora";
 
-void mci(const wchar_t* command, HWND callback = nullptr) { mciSendStringW(command, nullptr, 0, callback); }
+void mci(const wchar_t* command, HWND callback = nullptr) { winmmSendString(command, nullptr, 0, callback); }
+// Stopping and asking need no media DLL while none is loaded: nothing can be open then.
+void mciIfLoaded(const wchar_t* command) { winmmSendStringIfLoaded(command, nullptr, 0, nullptr); }
 
 // The only device this program ever opens is the alias "alarm" (each open closes all others
 // first), so play, seek and stop name it: Wine refuses those three for the device "all"
@@ -53,7 +53,7 @@ void browseAlarmFile(HWND dialog) {
   chooser.nMaxFile = 520;
   chooser.lpstrTitle = L"アラーム音ファイル指定";
   chooser.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&chooser)) return;
+  if (!comdlgGetOpenFileName(&chooser)) return;
   alarmFilterIndex = (int)chooser.nFilterIndex;
   SetDlgItemTextW(dialog, IDC_ALARM_FILE, file);
 }
@@ -120,11 +120,11 @@ BOOL loadAlarm(HWND owner, const wchar_t* path) {
   wchar_t buffer[1024];
   MCIERROR error;
   if (buildAlarmOpenCommand(path, buffer, 1024))
-    error = mciSendStringW(buffer, nullptr, 0, nullptr);
+    error = winmmSendString(buffer, nullptr, 0, nullptr);
   else
     error = MCIERR_FILE_NOT_FOUND;  // no file of that name can exist
   if (error) {
-    if (!mciGetErrorStringW(error, buffer, 1024)) buffer[0] = L'\0';
+    if (!winmmErrorString(error, buffer, 1024)) buffer[0] = L'\0';
     showMessageAsync(owner, buffer, kLoadErrorCaption, MB_ICONERROR);
     return FALSE;
   }
@@ -134,13 +134,13 @@ BOOL loadAlarm(HWND owner, const wchar_t* path) {
 
 bool isAlarmPlaying() {
   wchar_t mode[1024] = L"";
-  if (mciSendStringW(L"status alarm mode", mode, 1024, nullptr) != 0) return false;
+  if (winmmSendStringIfLoaded(L"status alarm mode", mode, 1024, nullptr) != 0) return false;
   return lstrcmpW(mode, L"playing") == 0;
 }
 
-void stopAlarm() { mci(kStop); }
+void stopAlarm() { mciIfLoaded(kStop); }
 
-void playSecondTick() { PlaySoundW(secondSoundPath, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }
+void playSecondTick() { winmmPlaySound(secondSoundPath, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }
 
 INT_PTR CALLBACK alarmSoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {

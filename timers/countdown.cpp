@@ -15,6 +15,7 @@
 #include "shell/looks.h"
 #include "shell/message_async.h"
 #include "shell/tray_icon.h"
+#include "timers/precise_sleep.h"
 #include "timers/time_up.h"
 #include "timers/timer_state.h"
 
@@ -215,7 +216,7 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
     remainingMs = remaining;
     if (countdownRepaint(remaining, SHOW_SEC != 0, lastMinute)) repaint(window);
     const CountdownSleep next = countdownSleep(remaining);
-    Sleep(next.ms);
+    next.final ? sleepPrecisely(next.ms) : Sleep(next.ms);
     if (next.final) break;
     if (SECOND_SOUND) playSecondTick();
   }

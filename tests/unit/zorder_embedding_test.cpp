@@ -232,7 +232,7 @@ TEST_F(MainWindowLook, FramelessWindowKeepsKeyWhileEmbeddedAndAfterLeaving) {
   EXPECT_EQ(flags, DWORD(LWA_COLORKEY));
 }
 
-TEST_F(MainWindowLook, EmbeddedReadOutIsPaintedThroughBufferedPaintOverTheHost) {
+TEST_F(MainWindowLook, EmbeddedReadOutIsPaintedOverTheHost) {
   DesktopHost desk(L"Progman", true, RECT{0, 0, 700, 500});
   HWND w = createMain(100, 100, 360, 200);
   setZOrder(w, 13);
