@@ -189,7 +189,8 @@ TEST_F(BackgroundImage, AnImageShrunkIntoTheWindowKeepsItsColoursAndTheKeyExact)
     in.framed = c.framed;
     in.outerWidth = 60;
     in.outerHeight = 30;
-    renderFrame(dc, 60, 30, in);
+    const RECT all{0, 0, 60, 30};
+    paintFrame(dc, 60, 30, in, all);
     SelectObject(dc, old);
     DeleteDC(dc);
     Pixels shown = readBitmap(target);
