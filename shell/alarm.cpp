@@ -138,7 +138,11 @@ bool isAlarmPlaying() {
   return lstrcmpW(mode, L"playing") == 0;
 }
 
-void stopAlarm() { mciIfLoaded(kStop); }
+void stopAlarm() {
+  // An end of play already queued behind the stop must not start the loop again.
+  alarmLoopFlag = 0;
+  mciIfLoaded(kStop);
+}
 
 void playSecondTick() { winmmPlaySound(secondSoundPath, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }
 

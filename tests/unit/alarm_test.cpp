@@ -68,6 +68,10 @@ TEST_F(Alarm, LoopingAlarmRestartsAfterEachEndUntilStopped) {
   pump(1000);
   EXPECT_EQ(notifies(MCI_NOTIFY_SUCCESSFUL), ends) << "played on after stop all";
   EXPECT_FALSE(isAlarmPlaying());
+  // A play that ended just before the stop: its notice is still queued behind it.
+  PostMessageW(window_.hwnd, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
+  pump(300);
+  EXPECT_FALSE(isAlarmPlaying()) << "an end queued before the stop started the loop again";
 }
 
 TEST_F(Alarm, SecondRequestReplacesTheFirstAndItsLoopFlag) {
