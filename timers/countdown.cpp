@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <atomic>
-#include <ctime>
 #include <cwchar>
 
 #include "app/click_timing.h"
@@ -15,6 +14,7 @@
 #include "shell/looks.h"
 #include "shell/message_async.h"
 #include "shell/tray_icon.h"
+#include "timers/local_time.h"
 #include "timers/time_up.h"
 #include "timers/timer_state.h"
 
@@ -126,27 +126,15 @@ bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow) {
 
 bool endFitsTickCounter(uint32_t now, double durationMs) { return (double)now + durationMs <= kTickLimit; }
 
-bool calendarEnd(const SYSTEMTIME& start, long long seconds, SYSTEMTIME& end) {
-  tm broken{};
-  broken.tm_year = start.wYear - 1900;
-  broken.tm_mon = start.wMonth - 1;
-  broken.tm_mday = start.wDay;
-  broken.tm_hour = start.wHour;
-  broken.tm_min = start.wMinute;
-  broken.tm_sec = start.wSecond;
-  broken.tm_isdst = 0;
-  __time64_t calendar = _mktime64(&broken);
-  if (calendar == -1) return false;
-  calendar += seconds;
-  tm local{};
-  if (_localtime64_s(&local, &calendar) != 0) return false;
-  end = start;
-  end.wYear = (WORD)(local.tm_year + 1900);
-  end.wMonth = (WORD)(local.tm_mon + 1);
-  end.wDay = (WORD)local.tm_mday;
-  end.wHour = (WORD)local.tm_hour;
-  end.wMinute = (WORD)local.tm_min;
-  end.wSecond = (WORD)local.tm_sec;
+bool calendarEnd(int64_t startMs, int64_t durationMs, SYSTEMTIME& end) {
+  const int64_t endMs = startMs + durationMs;
+  const int64_t seconds = endMs >= 0 ? endMs / 1000 : -((999 - endMs) / 1000);
+  const SYSTEMTIME local = localTimeOfSeconds(seconds);
+  if (local.wYear == 0) return false;
+  const WORD dayOfWeek = end.wDayOfWeek;
+  end = local;
+  end.wDayOfWeek = dayOfWeek;
+  end.wMilliseconds = (WORD)(endMs - seconds * 1000);
   return true;
 }
 
@@ -162,8 +150,7 @@ DWORD WINAPI intervalStartThread(LPVOID parameter) {
   }
   const uint32_t now = GetTickCount();
   lastTick = now;
-  SYSTEMTIME start;
-  GetLocalTime(&start);
+  const int64_t startMs = calendarNowMs();
   if (!endFitsTickCounter(now, duration)) {
     repaint(window);
     MessageBoxW(window, L"設定できる時間の範囲を超えています", L"Velmora", MB_OK);
@@ -171,8 +158,9 @@ DWORD WINAPI intervalStartThread(LPVOID parameter) {
   }
   if (!claimTargetTick(now + (uint32_t)duration)) return 0;  // another start won the race
 
-  SYSTEMTIME end = start;
-  calendarEnd(start, hours * 3600LL + minutes * 60LL + seconds, end);
+  SYSTEMTIME end{};
+  GetLocalTime(&end);
+  calendarEnd(startMs, (hours * 3600LL + minutes * 60LL + seconds) * 1000, end);
   targetTime = end;
   saveTargetTime(window);
   timerKind = TIMER_KIND_INTERVAL;

@@ -41,10 +41,10 @@ bool countdownRepaint(uint32_t remainingMs, bool showSeconds, int& lastMinute);
 bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow);
 // The end tick now + duration stays within the 32-bit tick counter (4,294,967,295).
 bool endFitsTickCounter(uint32_t now, double durationMs);
-// Calendar end: start (local time, daylight-saving flag 0) plus seconds, through the 64-bit
-// mktime and localtime_s. Day of week and milliseconds keep the start's values. False (end
-// untouched) when the calendar conversion fails.
-bool calendarEnd(const SYSTEMTIME& start, long long seconds, SYSTEMTIME& end);
+// Calendar end: the local date and time (with milliseconds) durationMs after startMs, both
+// calendar milliseconds. The day of week is left as end had it. False (end untouched) when
+// the calendar conversion fails.
+bool calendarEnd(int64_t startMs, int64_t durationMs, SYSTEMTIME& end);
 // Hours as dialog 201 takes them from the up-down's answer: above 1193, or an error reported
 // in the high half, gives 1193.
 int clampDialogHours(DWORD upDownAnswer);

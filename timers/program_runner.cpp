@@ -10,6 +10,7 @@
 #include "shell/tray_icon.h"
 #include "timers/auto_close.h"
 #include "timers/countdown.h"
+#include "timers/local_time.h"
 #include "timers/time_up.h"
 #include "timers/timer_state.h"
 
@@ -71,8 +72,7 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
   const uint32_t tick = GetTickCount();
   lastTick = tick;
-  SYSTEMTIME now;
-  GetLocalTime(&now);
+  const int64_t nowMs = calendarNowMs();
   const int step = programStep;
   if (step < 0 || step >= programStepCount(programSteps)) {
     InvalidateRect(window, nullptr, FALSE);
@@ -86,10 +86,8 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
   }
   // Another timer started meanwhile (the run was replaced between two steps): it keeps going.
   if (!claimTargetTick(tick + wait)) return 0;
-  const uint64_t total = (uint64_t)wait + now.wMilliseconds;
-  SYSTEMTIME end = now;
-  calendarEnd(now, (long long)(total / 1000), end);
-  end.wMilliseconds = (WORD)(total % 1000);
+  SYSTEMTIME end = targetTime;
+  calendarEnd(nowMs, wait, end);
   targetTime = end;
   saveTargetTime(window);
   timerKind = TIMER_KIND_PROGRAM;

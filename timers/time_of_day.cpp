@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cmath>
-#include <ctime>
 #include <cwchar>
 
 #include "app/main_window.h"
@@ -15,43 +14,12 @@
 #include "timers/countdown.h"
 #include "timers/timer_state.h"
 
-int64_t localCalendarSeconds(int year, int month, int day, int hour, int minute, int second) {
-  std::tm broken{};
-  broken.tm_year = year - 1900;
-  broken.tm_mon = month - 1;
-  broken.tm_mday = day;
-  broken.tm_hour = hour;
-  broken.tm_min = minute;
-  broken.tm_sec = second;
-  broken.tm_isdst = 0;
-  return (int64_t)_mktime64(&broken);
-}
-
-int64_t localCalendarSeconds(const SYSTEMTIME& time) {
-  return localCalendarSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
-}
-
-SYSTEMTIME localTimeOfSeconds(int64_t seconds) {
-  SYSTEMTIME result{};
-  std::tm broken{};
-  __time64_t value = (__time64_t)seconds;
-  if (_localtime64_s(&broken, &value) != 0) return result;
-  result.wYear = (WORD)(broken.tm_year + 1900);
-  result.wMonth = (WORD)(broken.tm_mon + 1);
-  result.wDay = (WORD)broken.tm_mday;
-  result.wHour = (WORD)broken.tm_hour;
-  result.wMinute = (WORD)broken.tm_min;
-  result.wSecond = (WORD)broken.tm_sec;
-  return result;
-}
-
-TimeOfDayTarget timeOfDayTarget(const SYSTEMTIME& now, uint32_t tick, const WORD target[6]) {
+TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint32_t tick, const WORD target[6]) {
   TimeOfDayTarget result{TimeOfDayTarget::OutOfRange, 0.0, {}};
-  int64_t nowSeconds = localCalendarSeconds(now);
   int64_t targetSeconds = localCalendarSeconds(target[0], target[1], target[2], target[3], target[4], target[5]);
   // A year the calendar conversion cannot hold is out of range, not a moment in 1969.
-  if (nowSeconds == -1 || targetSeconds == -1) return result;
-  double end = (double)(targetSeconds - nowSeconds) * 1000.0 + tick - now.wMilliseconds;
+  if (targetSeconds == -1) return result;
+  double end = (double)(targetSeconds * 1000 - nowMs) + tick;
   if (end > TICK_LIMIT || std::trunc(end) == 0.0) return result;
   if (end - tick <= 0.0) {
     result.result = TimeOfDayTarget::Past;
@@ -154,9 +122,8 @@ DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
     stopRequested = 1;
     while (targetTick != 0) Sleep(100);
   }
-  SYSTEMTIME now;
   lastTick = GetTickCount();
-  GetLocalTime(&now);
+  const int64_t now = calendarNowMs();
   WORD chosen[6];
   for (int i = 0; i < 6; ++i) chosen[i] = timeOfDaySetting[i];
   TimeOfDayTarget target = timeOfDayTarget(now, lastTick, chosen);
