@@ -14,6 +14,8 @@ extern std::atomic<int> timerKind;          // 0 time-of-day, 1 interval, 2 prog
 extern std::atomic<int> programStep;        // step of the running program timer (PROGRAM_TIMER/STEP)
 extern std::atomic<int> intervalHours, intervalMinutes, intervalSeconds;  // TIMER_SETTING
 extern std::atomic<DWORD> autoCloseThreadId;  // live auto-close countdown; 0 = none
+// Changes with every auto-close start and cancel; a title request carries the one it was made in.
+extern std::atomic<uint32_t> autoCloseGeneration;
 
 // Calendar end of the last started timer (section ALARM_TIME). Written by the start routine
 // of a timer before its count-down thread exists, read at start-up and by resume.

@@ -189,6 +189,36 @@ TEST_F(Countdown, RepeatRestartsTheIntervalAndCountsTheRepeats) {
   EXPECT_NEAR(double(gap), 1000.0, 150.0);
 }
 
+TEST_F(Countdown, TheEndKeepsTimeWhileTheWindowThreadIsBlocked) {
+  TIMER_LOOP = 1;
+  std::vector<uint32_t> targets;
+  std::atomic<bool> watching{true};
+  std::thread watcher([&] {
+    for (uint32_t last = 0; watching;) {
+      const uint32_t t = targetTick;
+      if (t != 0 && t != last) targets.push_back(last = t);
+      Sleep(1);
+    }
+  });
+  intervalStartThread(window_.hwnd);
+  // This thread owns the window and takes no message across two ends of the repeating timer.
+  Sleep(2600);
+  watching = false;
+  watcher.join();
+  ASSERT_TRUE(pumpUntil([&] { return alarmRequests() >= 2; }, 2000));
+  ASSERT_GE(targets.size(), 2u);
+  const uint32_t firstEnd = targets[0], secondEnd = targets[1];
+  std::vector<DWORD> alarms;
+  for (const Posted& p : posted())
+    if (p.message == WM_PLAY_SOUND) alarms.push_back(p.posted);
+  // The alarm request leaves at the end, and the repeat starts (its end is one interval on).
+  EXPECT_LE(alarms[0] - firstEnd, 50u);
+  EXPECT_LE(secondEnd - 1000 - firstEnd, 50u);
+  EXPECT_LE(alarms[1] - secondEnd, 50u);
+  // The looks asked for meanwhile are applied once the window's thread is back.
+  EXPECT_TRUE(pumpUntil([&] { return window_.title() == kRunningTitle; }, 1000));
+}
+
 // Dialog 201, run for real with its template.
 class IntervalDialog : public ::testing::Test {
  protected:

@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "program_test_support.h"
 #include "programs/program_file.h"
+#include "shell/looks.h"
 #include "timers/program_runner.h"
 #include "timers/timer_state.h"
 
@@ -41,7 +42,9 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       record(L"play " + std::wstring(reinterpret_cast<const wchar_t*>(wParam)) + L" " + std::to_wstring(lParam));
       return 0;
     case WM_STOP_SOUND: record(L"stop"); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default:
+      if (applyLookRequest(window, message, wParam, lParam)) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
