@@ -8,7 +8,6 @@
 #include "app/click_timing.h"
 #include "app/main_window.h"
 #include "app/settings.h"
-#include "programs/program_file.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
@@ -48,8 +47,12 @@ void reportThreadFailure(HWND window) {
   MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
 }
 
+void waitForRunEnd() {
+  while (runActive != 0) Sleep(100);
+}
+
 void startOrStop(HWND window, bool startOnThisThread) {
-  if (targetTick == 0) {
+  if (runActive == 0) {
     repeatCount = 0;
     if (startOnThisThread)
       intervalStartThread(window);
@@ -102,6 +105,30 @@ void onIntervalDialogOk(HWND dialog) {
 
 }  // namespace
 
+bool claimRun() {
+  int idle = 0;
+  if (!runActive.compare_exchange_strong(idle, 1)) return false;
+  stopRequested = 0;
+  return true;
+}
+
+bool claimRunReplacing(HWND window) {
+  while (!claimRun()) {
+    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES)
+      return false;
+    stopRequested = 1;
+    waitForRunEnd();
+  }
+  return true;
+}
+
+void endRun() {
+  saveResumeFlag(0);
+  runActive = 0;
+}
+
+bool takeStopRequest() { return stopRequested.exchange(0) != 0; }
+
 bool claimTargetTick(uint32_t target) {
   uint32_t idle = 0;
   return targetTick.compare_exchange_strong(idle, target);
@@ -140,11 +167,15 @@ bool calendarEnd(int64_t startMs, int64_t durationMs, SYSTEMTIME& end) {
 
 int clampDialogHours(DWORD answer) { return answer > 1193 ? 1193 : (int)answer; }
 
-DWORD WINAPI intervalStartThread(LPVOID parameter) {
-  HWND window = static_cast<HWND>(parameter);
+namespace {
+
+// The interval start of a new run, or of a repeat in the run handed on by a time-up. A
+// repeat that cannot start ends the run.
+DWORD startInterval(HWND window, bool repeat) {
   const int hours = intervalHours, minutes = intervalMinutes, seconds = intervalSeconds;
   const double duration = intervalDurationMs(hours, minutes, seconds);
   if (duration == 0) {
+    if (repeat) endRun();
     repaint(window);
     return 0;
   }
@@ -152,11 +183,20 @@ DWORD WINAPI intervalStartThread(LPVOID parameter) {
   lastTick = now;
   const int64_t startMs = calendarNowMs();
   if (!endFitsTickCounter(now, duration)) {
+    if (repeat) endRun();
     repaint(window);
     MessageBoxW(window, L"設定できる時間の範囲を超えています", L"Velmora", MB_OK);
     return 0;
   }
-  if (!claimTargetTick(now + (uint32_t)duration)) return 0;  // another start won the race
+  if (repeat ? takeStopRequest() : !claimRun()) {  // stopped meanwhile, or another start has the run
+    if (repeat) endRun();
+    repaint(window);
+    return 0;
+  }
+  if (!claimTargetTick(now + (uint32_t)duration)) {
+    endRun();
+    return 0;
+  }
 
   SYSTEMTIME end{};
   GetLocalTime(&end);
@@ -166,9 +206,9 @@ DWORD WINAPI intervalStartThread(LPVOID parameter) {
   timerKind = TIMER_KIND_INTERVAL;
   saveTimerState();
 
-  stopRequested = 0;
   if (!startThread(window, countdownThread)) {
     targetTick = 0;
+    endRun();
     repaint(window);
     reportThreadFailure(window);
     return 0;
@@ -177,11 +217,11 @@ DWORD WINAPI intervalStartThread(LPVOID parameter) {
   return 0;
 }
 
-static bool runGoesOnAfterTimeUp() {
-  if (timerKind == TIMER_KIND_PROGRAM)
-    return programStep + 1 < programStepCount(programSteps) || PROGRAM_TIMER_LOOP != 0;
-  return repeatFollows(TIMER_LOOP, timerKind, JIKOKU_LOOP);
-}
+}  // namespace
+
+DWORD WINAPI intervalStartThread(LPVOID window) { return startInterval(static_cast<HWND>(window), false); }
+
+DWORD WINAPI intervalRepeatThread(LPVOID window) { return startInterval(static_cast<HWND>(window), true); }
 
 DWORD WINAPI countdownThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
@@ -208,24 +248,29 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
     if (SECOND_SOUND) playSecondTick();
   }
 
-  // A run that goes on after this end (a repeat, the next program step) keeps RESUME at 1 until
-  // its next count-down writes it again: a kill between the two must still resume the run.
-  if (stopRequested || !runGoesOnAfterTimeUp()) saveResumeFlag(0);
+  // The stop is read once and taken: a stop that comes after this is for the hand-off to see.
+  // After a time-up RESUME stays 1 until the handling decides that the run ends: a kill before
+  // a repeat or the next step has written its own keys must still resume the run.
+  const bool stopped = takeStopRequest();
+  if (stopped) saveResumeFlag(0);
   showIdleLook(window);
   remainingMs = 0;
   countdownLoopActive = 0;
   targetTick = 0;
-  if (stopRequested) return 0;
+  if (stopped) {
+    runActive = 0;
+    return 0;
+  }
   handleTimeUp(window, caption);
   return 0;
 }
 
 DWORD WINAPI stopConfirmThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
-  if (targetTick == 0) return 0;
+  if (runActive == 0) return 0;
   if (MessageBoxW(window, L"タイマーを終了しますか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return 0;
   stopRequested = 1;
-  while (targetTick != 0) Sleep(100);
+  waitForRunEnd();
   if (START_SYURYO_CHECK) confirm(window, L"タイマーを終了しました", false);
   repaint(window);
   return 0;

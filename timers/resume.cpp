@@ -100,18 +100,18 @@ void startResumed(HWND window, const ResumePlan& plan) {
     giveUp();
     return;
   }
+  if (!claimRun()) return;  // another start holds the run: it stays as it is
   repeatCount = plan.repeatCount;
   programStep = plan.programStep;
   remainingMs = plan.remainingMs;
   targetTick = plan.targetTick;
-  stopRequested = 0;
   HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
   if (thread) {
     CloseHandle(thread);
     return;
   }
-  giveUp();
   targetTick = 0;
+  endRun();
   InvalidateRect(window, nullptr, FALSE);
   MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
 }

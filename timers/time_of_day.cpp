@@ -115,36 +115,31 @@ INT_PTR CALLBACK timeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
   HWND window = (HWND)parameter;
-  if (targetTick != 0) {
-    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", kCaption, MB_ICONQUESTION | MB_YESNO) != IDYES)
-      return 0;
-    // The running count-down sees the flag within one of its sleeps and clears targetTick.
-    stopRequested = 1;
-    while (targetTick != 0) Sleep(100);
-  }
+  // A running timer is stopped first (after a yes), so a refused target leaves none running.
+  if (!claimRunReplacing(window)) return 0;
   lastTick = GetTickCount();
   const int64_t now = calendarNowMs();
   WORD chosen[6];
   for (int i = 0; i < 6; ++i) chosen[i] = timeOfDaySetting[i];
   TimeOfDayTarget target = timeOfDayTarget(now, lastTick, chosen);
-  if (target.result == TimeOfDayTarget::OutOfRange) {
-    refuse(window, L"設定できる時刻の範囲を超えています");
+  if (target.result != TimeOfDayTarget::Ok) {
+    runActive = 0;
+    refuse(window, target.result == TimeOfDayTarget::Past ? L"設定された時刻は過去です" : L"設定できる時刻の範囲を超えています");
     return 0;
   }
-  if (target.result == TimeOfDayTarget::Past) {
-    refuse(window, L"設定された時刻は過去です");
+  if (!claimTargetTick((uint32_t)target.endTick)) {
+    runActive = 0;
     return 0;
   }
-  if (!claimTargetTick((uint32_t)target.endTick)) return 0;  // another start got there first
   targetTime = target.normalised;
   saveTargetTime(window);
   timerKind = TIMER_KIND_TIME_OF_DAY;
   repeatCount = 0;
   saveTimerState();
-  stopRequested = 0;
   HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
   if (!thread) {
     targetTick = 0;
+    endRun();
     InvalidateRect(window, nullptr, FALSE);
     MessageBoxW(window, L"スレッドの作成に失敗しました", kCaption, MB_ICONERROR);
     return 0;

@@ -219,6 +219,54 @@ TEST_F(Countdown, TheEndKeepsTimeWhileTheWindowThreadIsBlocked) {
   EXPECT_TRUE(pumpUntil([&] { return window_.title() == kRunningTitle; }, 1000));
 }
 
+// A settings file whose every write takes a while (each write rewrites the whole file).
+void padSettingsFile(const std::wstring& path) {
+  std::wstring text = L"\xFEFF[PADDING]\r\n";
+  for (int i = 0; i < 4000; ++i) text += L"KEY" + std::to_wstring(i) + L"=" + std::wstring(60, L'x') + L"\r\n";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), DWORD(text.size() * sizeof(wchar_t)), &written, nullptr);
+  CloseHandle(file);
+}
+
+TEST_F(Countdown, AStopJustAfterAnEndEndsTheRepeatingRunOnDisk) {
+  struct Case {
+    const char* what;
+    DWORD stopAfterEnd;    // ms
+    bool blockWindow;      // the window's thread takes no message across the end
+    bool slowWrites;       // the repeat's keys take long to write
+  } cases[] = {
+      {"while the window's thread is busy", 200, true, false},
+      {"while the repeat writes its keys", 15, false, true},
+  };
+  TIMER_LOOP = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    posted().clear();
+    DeleteFileW(ini_.c_str());
+    if (c.slowWrites) padSettingsFile(ini_);
+    repeatCount = 0;
+    intervalStartThread(window_.hwnd);
+    const uint32_t end = targetTick;
+    ASSERT_NE(end, 0u);
+    ASSERT_TRUE(pumpUntil([&] { return window_.title() == kRunningTitle; }, 900));
+    std::thread stopper([&] {
+      while ((int)(GetTickCount() - end) < (int)c.stopAfterEnd) Sleep(1);
+      stopRequested = 1;  // as the stop confirmation does on "はい"
+    });
+    if (c.blockWindow) Sleep(end - GetTickCount() + c.stopAfterEnd + 300);
+    pumpUntil([&] { return (int)(GetTickCount() - end) > (int)c.stopAfterEnd; }, 3000);
+    stopper.join();
+    // The stop wins: no further end, the count-down stays stopped and RESUME says so.
+    EXPECT_TRUE(pumpUntil([&] { return key(L"TIMER", L"RESUME") == L"0" && targetTick == 0u; }, 3000))
+        << "RESUME " << key(L"TIMER", L"RESUME") << ", targetTick " << targetTick;
+    pump(1500);
+    EXPECT_EQ(targetTick, 0u);
+    EXPECT_EQ(alarmRequests(), 1);
+    EXPECT_EQ(key(L"TIMER", L"RESUME"), L"0");
+  }
+}
+
 // Dialog 201, run for real with its template.
 class IntervalDialog : public ::testing::Test {
  protected:
