@@ -153,6 +153,21 @@ TEST(ResumeE2E, RepeatingIntervalMissedWhileDownCatchesUpSilently) {
   EXPECT_TRUE(app.close());
 }
 
+TEST(ResumeE2E, ASeriesWhoseRepeatCannotStartEndsOnDisk) {
+  VelmoraProcess app;
+  // A repeating count-down with 2 s left, and the interval 0:00:00: the repeat is refused.
+  ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nTIMER_LOOP=1\r\nSTART_SYURYO_CHECK=0\r\nALARM_PLAY=0\r\n"
+                                L"[TIMER_SETTING]\r\nHOUR=0\r\nMIN=0\r\nSEC=0\r\n" +
+                                alarmTimeSection(localAt(nowMs() + 2000)) + L"[TIMER]\r\nTYPE=1\r\nLOOP_CNT=0\r\nRESUME=1\r\n"));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  ASSERT_TRUE(app.waitForTitle(kIntervalTitle, 2000)) << app.title();
+  ASSERT_NE(endSeen(app, kIntervalTitle, 5000), 0) << "still running: " << app.title();
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"RESUME", -1) == 0; }, 2000))
+      << "RESUME " << app.iniInt(L"TIMER", L"RESUME", -1);
+  EXPECT_EQ(app.title(), L"Velmora");
+  EXPECT_TRUE(app.close());
+}
+
 TEST(ResumeE2E, GarbageFarAndInconsistentStatesGiveUpSilently) {
   const long long now = nowMs();
   const std::wstring user = e2e::currentUserName();

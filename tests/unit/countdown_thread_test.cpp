@@ -219,6 +219,32 @@ TEST_F(Countdown, TheEndKeepsTimeWhileTheWindowThreadIsBlocked) {
   EXPECT_TRUE(pumpUntil([&] { return window_.title() == kRunningTitle; }, 1000));
 }
 
+TEST_F(Countdown, ARefusedRepeatEndsTheRunOnDisk) {
+  struct Case {
+    int hours, minutes, seconds;
+    const wchar_t* message;  // the refusal's box, if any
+  } cases[] = {{0, 0, 0, nullptr}, {1193, 59, 59, L"設定できる時間の範囲を超えています"}};
+  TIMER_LOOP = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hours);
+    posted().clear();
+    repeatCount = 0;
+    setInterval(0, 0, 1);
+    intervalStartThread(window_.hwnd);
+    setInterval(c.hours, c.minutes, c.seconds);  // changed while the count-down runs
+    ASSERT_TRUE(pumpUntil([&] { return alarmRequests() == 1; }, 2500));
+    if (c.message) {
+      HWND box = waitForOwnDialog(L"Velmora");
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(messageBoxText(box), c.message);
+      closeDialogs({box});
+    }
+    EXPECT_TRUE(pumpUntil([&] { return key(L"TIMER", L"RESUME") == L"0"; }, 2000)) << "the ended series stays marked as running";
+    EXPECT_EQ(targetTick, 0u);
+    EXPECT_EQ(runActive, 0);
+  }
+}
+
 // A settings file whose every write takes a while (each write rewrites the whole file).
 void padSettingsFile(const std::wstring& path) {
   std::wstring text = L"\xFEFF[PADDING]\r\n";
