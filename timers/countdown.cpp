@@ -201,9 +201,9 @@ DWORD startInterval(HWND window, bool repeat) {
   SYSTEMTIME end{};
   GetLocalTime(&end);
   calendarEnd(startMs, (hours * 3600LL + minutes * 60LL + seconds) * 1000, end);
+  timerKind = TIMER_KIND_INTERVAL;
   targetTime = end;
   saveTargetTime(window);
-  timerKind = TIMER_KIND_INTERVAL;
   saveTimerState();
 
   if (!startThread(window, countdownThread)) {

@@ -94,9 +94,9 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
   }
   SYSTEMTIME end = targetTime;
   calendarEnd(nowMs, wait, end);
+  timerKind = TIMER_KIND_PROGRAM;
   targetTime = end;
   saveTargetTime(window);
-  timerKind = TIMER_KIND_PROGRAM;
   saveTimerState();
   if (!startThread(countdownThread, window)) {
     targetTick = 0;

@@ -131,10 +131,10 @@ DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
     runActive = 0;
     return 0;
   }
-  targetTime = target.normalised;
-  saveTargetTime(window);
   timerKind = TIMER_KIND_TIME_OF_DAY;
   repeatCount = 0;
+  targetTime = target.normalised;
+  saveTargetTime(window);
   saveTimerState();
   HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
   if (!thread) {
