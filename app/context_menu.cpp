@@ -142,7 +142,7 @@ std::wstring editProgramLabel(const wchar_t* name, int index) {
 ContextMenuState currentMenuState() {
   ContextMenuState s{};
   s.alarmPlaying = isAlarmPlaying();
-  s.timerRunning = targetTick != 0;
+  s.timerRunning = runActive != 0;  // also between two steps or repeats of a run
   s.timerLoop = TIMER_LOOP;
   s.programNo = PROGRAM_TIMER_NO;
   s.programLoop = PROGRAM_TIMER_LOOP;

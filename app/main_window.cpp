@@ -312,6 +312,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TRAY_CALLBACK: onTrayCallback(window, wParam, lParam); return 0;
     case WM_PLAY_SOUND: onPlaySoundRequest(window, wParam, lParam); return 0;
     case WM_STOP_SOUND: stopAlarm(); return 0;
+    case WM_RUNNING_LOOK:
+    case WM_IDLE_LOOK:
+    case WM_AUTO_CLOSE_TITLE: applyLookRequest(window, message, wParam, lParam); return 0;
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }

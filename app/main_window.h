@@ -11,6 +11,13 @@ extern int alarmLoopFlag;                 // loop flag of the latest play reques
 constexpr UINT WM_TRAY_CALLBACK = WM_APP;
 constexpr UINT WM_PLAY_SOUND = WM_APP + 1;
 constexpr UINT WM_STOP_SOUND = WM_APP + 2;
+// Look changes that worker threads ask for and the window thread applies (applyLookRequest).
+// They are posted, never done on the worker: SetWindowTextW and SetClassLongPtrW wait for the
+// window's thread and Shell_NotifyIconW for the shell, and a count-down that waited for either
+// would end late.
+constexpr UINT WM_RUNNING_LOOK = WM_APP + 3;      // wParam: the running timer's kind
+constexpr UINT WM_IDLE_LOOK = WM_APP + 4;
+constexpr UINT WM_AUTO_CLOSE_TITLE = WM_APP + 5;  // wParam: auto-close generation; lParam: grace left in ms
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -218,6 +218,11 @@ void readSettingsFile() {
                      &targetTime.wMinute, &targetTime.wSecond, &targetTime.wMilliseconds};
   for (int i = 0; i < 7; ++i)
     *fields[i] = (WORD)GetPrivateProfileIntW(ATIME, timeKeys[i], 0, settingsFilePath);
+  // The kind, repeat count and step written with the end win over the keys written after it.
+  for (const SettingKey& k : timerStateKeys) {
+    const int raw = (int)GetPrivateProfileIntW(ATIME, k.key, *k.value, settingsFilePath);
+    *k.value = clampSettingValue(k.clamp, raw, k.defaultValue, k.lo, k.hi);
+  }
 
   readKeys(programKeys);
   for (int i = 0; i < 10; ++i) {
@@ -244,19 +249,20 @@ int readWindowInt(const wchar_t* key, int defaultValue) {
 
 int readResumeFlag() { return (int)GetPrivateProfileIntW(TMR, L"RESUME", 0, settingsFilePath); }
 
+// A file first created by the profile functions would be written in the ANSI code page;
+// one that starts with a UTF-16LE byte-order mark stays UTF-16.
+static void createSettingsFileIfMissing() {
+  if (GetFileAttributesW(settingsFilePath) != INVALID_FILE_ATTRIBUTES) return;
+  HANDLE file = CreateFileW(settingsFilePath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  static const BYTE bom[2] = {0xFF, 0xFE};
+  DWORD written = 0;
+  WriteFile(file, bom, 2, &written, nullptr);
+  CloseHandle(file);
+}
+
 BOOL writeSettingString(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
-  // A file first created by the profile functions would be written in the ANSI code page;
-  // one that starts with a UTF-16LE byte-order mark stays UTF-16.
-  if (GetFileAttributesW(settingsFilePath) == INVALID_FILE_ATTRIBUTES) {
-    HANDLE file = CreateFileW(settingsFilePath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      static const BYTE bom[2] = {0xFF, 0xFE};
-      DWORD written = 0;
-      WriteFile(file, bom, 2, &written, nullptr);
-      CloseHandle(file);
-    }
-  }
+  createSettingsFileIfMissing();
   return WritePrivateProfileStringW(section, key, value, settingsFilePath);
 }
 
@@ -311,17 +317,20 @@ void saveTimerState() {
 }
 
 void saveTargetTime(HWND window) {
+  // One write for the whole section: a kill can leave the old end or the new one, never a mix
+  // of both. The count-down's kind, repeat count and step go with its end in the same write,
+  // so that resume never pairs an end with another step's number (the keys of TIMER and
+  // PROGRAM_TIMER that hold them too are written one by one afterwards).
   const SYSTEMTIME t = targetTime;
-  if (!writeSettingInt(ATIME, L"YEAR", t.wYear)) {
-    showSettingsWriteFailure(window);
-    return;
-  }
-  writeSettingInt(ATIME, L"MONTH", t.wMonth);
-  writeSettingInt(ATIME, L"DAY", t.wDay);
-  writeSettingInt(ATIME, L"HOUR", t.wHour);
-  writeSettingInt(ATIME, L"MINUTE", t.wMinute);
-  writeSettingInt(ATIME, L"SECOND", t.wSecond);
-  writeSettingInt(ATIME, L"MILLISECOND", t.wMilliseconds);
+  wchar_t section[320];
+  const int n = swprintf_s(section, 320,
+                           L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|STEP=%d|",
+                           t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(),
+                           repeatCount.load(), programStep.load());
+  for (int i = 0; i < n; ++i)
+    if (section[i] == L'|') section[i] = L'\0';
+  createSettingsFileIfMissing();
+  if (n < 0 || !WritePrivateProfileSectionW(ATIME, section, settingsFilePath)) showSettingsWriteFailure(window);
 }
 
 void saveResumeFlag(int value) {

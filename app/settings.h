@@ -97,7 +97,10 @@ BOOL writeOptionGroup(HWND owner, const IntKeyValue* items, int count);
 void saveWindowPosition(HWND window);
 void saveWindowSize(HWND window);
 void saveWindowState(HWND window);
+// TIMER/TYPE, TIMER/LOOP_CNT and PROGRAM_TIMER/STEP, one key at a time.
 void saveTimerState();
+// Section ALARM_TIME in one write: targetTime with timerKind, repeatCount and programStep, which
+// the loader prefers to the keys of saveTimerState. Shows the write failure message.
 void saveTargetTime(HWND window);
 void saveResumeFlag(int value);
 void saveProgramTimerName();

@@ -1,7 +1,9 @@
 #include "shell/looks.h"
 
+#include "app/main_window.h"
 #include "res/resource.h"
 #include "shell/tray_icon.h"
+#include "timers/auto_close.h"
 #include "timers/timer_state.h"
 
 namespace {
@@ -40,11 +42,27 @@ const wchar_t* runningTitle(int kind) {
   }
 }
 
-void showRunningLook(HWND window) {
-  showLook(window, lookIcons(instanceOf(window), IDI_RUNNING), runningTitle(timerKind));
+void showRunningLook(HWND window) { PostMessageW(window, WM_RUNNING_LOOK, (WPARAM)timerKind.load(), 0); }
+
+void showIdleLook(HWND window) { PostMessageW(window, WM_IDLE_LOOK, 0, 0); }
+
+void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs) {
+  PostMessageW(window, WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);
 }
 
-void showIdleLook(HWND window) { showLook(window, lookIcons(instanceOf(window), IDI_IDLE), L"Velmora"); }
+bool applyLookRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_RUNNING_LOOK:
+      showLook(window, lookIcons(instanceOf(window), IDI_RUNNING), runningTitle((int)wParam));
+      return true;
+    case WM_IDLE_LOOK: showLook(window, lookIcons(instanceOf(window), IDI_IDLE), L"Velmora"); return true;
+    case WM_AUTO_CLOSE_TITLE:
+      // A countdown that was cancelled or replaced since it asked keeps its hands off the title.
+      if ((uint32_t)wParam == autoCloseGeneration) setTitleAndTip(window, autoCloseTitle((uint32_t)lParam).text);
+      return true;
+    default: return false;
+  }
+}
 
 void setTitleAndTip(HWND window, const wchar_t* title) {
   SetWindowTextW(window, title);
@@ -53,5 +71,6 @@ void setTitleAndTip(HWND window, const wchar_t* title) {
 
 void cancelAutoCloseLook(HWND window) {
   autoCloseThreadId = 0;
+  autoCloseGeneration += 1;
   setTitleAndTip(window, L"Velmora");
 }

@@ -1,6 +1,8 @@
-// The running, idle and auto-close looks: window title, class icon and tray tip.
+// The running, idle and auto-close looks: window title, class icon and tray tip. Worker threads
+// ask for them with posted requests; the window thread applies them.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 // The idle or running icon (IDI_IDLE, IDI_RUNNING) at the system's large and small icon sizes.
 struct LookIcons {
@@ -9,9 +11,15 @@ struct LookIcons {
 LookIcons lookIcons(HINSTANCE instance, int id);
 // Title of a running timer of the given kind.
 const wchar_t* runningTitle(int kind);
+// Requests from worker threads: the running look for timerKind, the idle look, and the
+// auto-close countdown's title for the countdown of this generation with leftMs of grace to go.
 void showRunningLook(HWND window);
 void showIdleLook(HWND window);
-// Ends a pending auto-close countdown and puts back the idle title and tip.
+void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs);
+// On the window thread: applies a look request; false when message is none.
+bool applyLookRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Ends a pending auto-close countdown and puts back the idle title and tip; a title request
+// of that countdown still on its way is dropped.
 void cancelAutoCloseLook(HWND window);
-// Sets the title, and the tray tip when the icon is shown (auto-close countdown texts).
+// Sets the title, and the tray tip when the icon is shown.
 void setTitleAndTip(HWND window, const wchar_t* title);

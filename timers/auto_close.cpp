@@ -46,6 +46,7 @@ void triggerAutoClose(HWND window) {
   HANDLE thread = CreateThread(nullptr, 0, autoCloseThread, window, CREATE_SUSPENDED, &id);
   if (!thread) return;
   autoCloseThreadId = id;
+  autoCloseGeneration += 1;
   ResumeThread(thread);
   CloseHandle(thread);
 }
@@ -53,6 +54,7 @@ void triggerAutoClose(HWND window) {
 DWORD WINAPI autoCloseThread(LPVOID parameter) {
   HWND window = (HWND)parameter;
   const DWORD me = GetCurrentThreadId();
+  const uint32_t generation = autoCloseGeneration;
   const int grace = AUTO_CLOSE_SEC;
   DWORD now = GetTickCount();
   const DWORD end = now + (DWORD)grace * 1000u;
@@ -69,7 +71,7 @@ DWORD WINAPI autoCloseThread(LPVOID parameter) {
       return 0;
     }
     AutoCloseTitle title = autoCloseTitle(end - now);
-    setTitleAndTip(window, title.text);
+    showAutoCloseTitle(window, generation, end - now);
     Sleep(title.pauseMs);
     now = GetTickCount();
   }

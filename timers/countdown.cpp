@@ -3,18 +3,17 @@
 #include <commctrl.h>
 
 #include <atomic>
-#include <ctime>
 #include <cwchar>
 
 #include "app/click_timing.h"
 #include "app/main_window.h"
 #include "app/settings.h"
-#include "programs/program_file.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
 #include "shell/message_async.h"
 #include "shell/tray_icon.h"
+#include "timers/local_time.h"
 #include "timers/precise_sleep.h"
 #include "timers/time_up.h"
 #include "timers/timer_state.h"
@@ -49,8 +48,12 @@ void reportThreadFailure(HWND window) {
   MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
 }
 
+void waitForRunEnd() {
+  while (runActive != 0) Sleep(100);
+}
+
 void startOrStop(HWND window, bool startOnThisThread) {
-  if (targetTick == 0) {
+  if (runActive == 0) {
     repeatCount = 0;
     if (startOnThisThread)
       intervalStartThread(window);
@@ -103,6 +106,30 @@ void onIntervalDialogOk(HWND dialog) {
 
 }  // namespace
 
+bool claimRun() {
+  int idle = 0;
+  if (!runActive.compare_exchange_strong(idle, 1)) return false;
+  stopRequested = 0;
+  return true;
+}
+
+bool claimRunReplacing(HWND window) {
+  while (!claimRun()) {
+    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES)
+      return false;
+    stopRequested = 1;
+    waitForRunEnd();
+  }
+  return true;
+}
+
+void endRun() {
+  saveResumeFlag(0);
+  runActive = 0;
+}
+
+bool takeStopRequest() { return stopRequested.exchange(0) != 0; }
+
 bool claimTargetTick(uint32_t target) {
   uint32_t idle = 0;
   return targetTick.compare_exchange_strong(idle, target);
@@ -127,61 +154,62 @@ bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow) {
 
 bool endFitsTickCounter(uint32_t now, double durationMs) { return (double)now + durationMs <= kTickLimit; }
 
-bool calendarEnd(const SYSTEMTIME& start, long long seconds, SYSTEMTIME& end) {
-  tm broken{};
-  broken.tm_year = start.wYear - 1900;
-  broken.tm_mon = start.wMonth - 1;
-  broken.tm_mday = start.wDay;
-  broken.tm_hour = start.wHour;
-  broken.tm_min = start.wMinute;
-  broken.tm_sec = start.wSecond;
-  broken.tm_isdst = 0;
-  __time64_t calendar = _mktime64(&broken);
-  if (calendar == -1) return false;
-  calendar += seconds;
-  tm local{};
-  if (_localtime64_s(&local, &calendar) != 0) return false;
-  end = start;
-  end.wYear = (WORD)(local.tm_year + 1900);
-  end.wMonth = (WORD)(local.tm_mon + 1);
-  end.wDay = (WORD)local.tm_mday;
-  end.wHour = (WORD)local.tm_hour;
-  end.wMinute = (WORD)local.tm_min;
-  end.wSecond = (WORD)local.tm_sec;
+bool calendarEnd(int64_t startMs, int64_t durationMs, SYSTEMTIME& end) {
+  const int64_t endMs = startMs + durationMs;
+  const int64_t seconds = endMs >= 0 ? endMs / 1000 : -((999 - endMs) / 1000);
+  const SYSTEMTIME local = localTimeOfSeconds(seconds);
+  if (local.wYear == 0) return false;
+  const WORD dayOfWeek = end.wDayOfWeek;
+  end = local;
+  end.wDayOfWeek = dayOfWeek;
+  end.wMilliseconds = (WORD)(endMs - seconds * 1000);
   return true;
 }
 
 int clampDialogHours(DWORD answer) { return answer > 1193 ? 1193 : (int)answer; }
 
-DWORD WINAPI intervalStartThread(LPVOID parameter) {
-  HWND window = static_cast<HWND>(parameter);
+namespace {
+
+// The interval start of a new run, or of a repeat in the run handed on by a time-up. A
+// repeat that cannot start ends the run.
+DWORD startInterval(HWND window, bool repeat) {
   const int hours = intervalHours, minutes = intervalMinutes, seconds = intervalSeconds;
   const double duration = intervalDurationMs(hours, minutes, seconds);
   if (duration == 0) {
+    if (repeat) endRun();
     repaint(window);
     return 0;
   }
   const uint32_t now = GetTickCount();
   lastTick = now;
-  SYSTEMTIME start;
-  GetLocalTime(&start);
+  const int64_t startMs = calendarNowMs();
   if (!endFitsTickCounter(now, duration)) {
+    if (repeat) endRun();
     repaint(window);
     MessageBoxW(window, L"設定できる時間の範囲を超えています", L"Velmora", MB_OK);
     return 0;
   }
-  if (!claimTargetTick(now + (uint32_t)duration)) return 0;  // another start won the race
+  if (repeat ? takeStopRequest() : !claimRun()) {  // stopped meanwhile, or another start has the run
+    if (repeat) endRun();
+    repaint(window);
+    return 0;
+  }
+  if (!claimTargetTick(now + (uint32_t)duration)) {
+    endRun();
+    return 0;
+  }
 
-  SYSTEMTIME end = start;
-  calendarEnd(start, hours * 3600LL + minutes * 60LL + seconds, end);
+  SYSTEMTIME end{};
+  GetLocalTime(&end);
+  calendarEnd(startMs, (hours * 3600LL + minutes * 60LL + seconds) * 1000, end);
+  timerKind = TIMER_KIND_INTERVAL;
   targetTime = end;
   saveTargetTime(window);
-  timerKind = TIMER_KIND_INTERVAL;
   saveTimerState();
 
-  stopRequested = 0;
   if (!startThread(window, countdownThread)) {
     targetTick = 0;
+    endRun();
     repaint(window);
     reportThreadFailure(window);
     return 0;
@@ -190,11 +218,11 @@ DWORD WINAPI intervalStartThread(LPVOID parameter) {
   return 0;
 }
 
-static bool runGoesOnAfterTimeUp() {
-  if (timerKind == TIMER_KIND_PROGRAM)
-    return programStep + 1 < programStepCount(programSteps) || PROGRAM_TIMER_LOOP != 0;
-  return repeatFollows(TIMER_LOOP, timerKind, JIKOKU_LOOP);
-}
+}  // namespace
+
+DWORD WINAPI intervalStartThread(LPVOID window) { return startInterval(static_cast<HWND>(window), false); }
+
+DWORD WINAPI intervalRepeatThread(LPVOID window) { return startInterval(static_cast<HWND>(window), true); }
 
 DWORD WINAPI countdownThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
@@ -221,24 +249,29 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
     if (SECOND_SOUND) playSecondTick();
   }
 
-  // A run that goes on after this end (a repeat, the next program step) keeps RESUME at 1 until
-  // its next count-down writes it again: a kill between the two must still resume the run.
-  if (stopRequested || !runGoesOnAfterTimeUp()) saveResumeFlag(0);
+  // The stop is read once and taken: a stop that comes after this is for the hand-off to see.
+  // After a time-up RESUME stays 1 until the handling decides that the run ends: a kill before
+  // a repeat or the next step has written its own keys must still resume the run.
+  const bool stopped = takeStopRequest();
+  if (stopped) saveResumeFlag(0);
   showIdleLook(window);
   remainingMs = 0;
   countdownLoopActive = 0;
   targetTick = 0;
-  if (stopRequested) return 0;
+  if (stopped) {
+    runActive = 0;
+    return 0;
+  }
   handleTimeUp(window, caption);
   return 0;
 }
 
 DWORD WINAPI stopConfirmThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
-  if (targetTick == 0) return 0;
+  if (runActive == 0) return 0;
   if (MessageBoxW(window, L"タイマーを終了しますか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return 0;
   stopRequested = 1;
-  while (targetTick != 0) Sleep(100);
+  waitForRunEnd();
   if (START_SYURYO_CHECK) confirm(window, L"タイマーを終了しました", false);
   repaint(window);
   return 0;

@@ -6,8 +6,11 @@
 
 struct ClickTimingRecord;
 
-// Starts the interval timer from intervalHours/Minutes/Seconds; callers make sure no timer runs.
+// Starts the interval timer from intervalHours/Minutes/Seconds as a new run; does nothing when
+// another start got the run first.
 DWORD WINAPI intervalStartThread(LPVOID window);
+// The repeat after a time-up: the interval again, in the run that the ended count-down hands on.
+DWORD WINAPI intervalRepeatThread(LPVOID window);
 // Times the count-down whose targetTick, timerKind and targetTime the creator has set (after
 // clearing stopRequested); ends with the time-up handling unless it was stopped.
 DWORD WINAPI countdownThread(LPVOID window);
@@ -18,6 +21,18 @@ void startStopToggleFromWindow(HWND window);
 // The same toggle as a single-click action (runs on the click-timing thread).
 void startStopToggleFromClick(ClickTimingRecord* record);
 INT_PTR CALLBACK intervalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A run for a user's start: takes it in one step, false when a run goes on. A stop left over
+// from an earlier run is cleared.
+bool claimRun();
+// The same for a start that replaces a running timer: asks "タイマーが作動中ですがいいですか？"
+// while a run goes on and stops it on yes. False when the user keeps the running timer.
+bool claimRunReplacing(HWND window);
+// The run ends here (the series is over, refused or failed): RESUME 0 on disk, the run free.
+void endRun();
+// A stop that arrived for the run since its last count-down, taken in one step; the hand-off
+// that sees it ends the run instead of going on.
+bool takeStopRequest();
 
 // Sets targetTick from 0 to target in one step. False when a timer already runs (another start
 // got there first): the caller then starts nothing. Every start routine claims this way, so
@@ -41,10 +56,10 @@ bool countdownRepaint(uint32_t remainingMs, bool showSeconds, int& lastMinute);
 bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow);
 // The end tick now + duration stays within the 32-bit tick counter (4,294,967,295).
 bool endFitsTickCounter(uint32_t now, double durationMs);
-// Calendar end: start (local time, daylight-saving flag 0) plus seconds, through the 64-bit
-// mktime and localtime_s. Day of week and milliseconds keep the start's values. False (end
-// untouched) when the calendar conversion fails.
-bool calendarEnd(const SYSTEMTIME& start, long long seconds, SYSTEMTIME& end);
+// Calendar end: the local date and time (with milliseconds) durationMs after startMs, both
+// calendar milliseconds. The day of week is left as end had it. False (end untouched) when
+// the calendar conversion fails.
+bool calendarEnd(int64_t startMs, int64_t durationMs, SYSTEMTIME& end);
 // Hours as dialog 201 takes them from the up-down's answer: above 1193, or an error reported
 // in the high half, gives 1193.
 int clampDialogHours(DWORD upDownAnswer);

@@ -10,6 +10,7 @@
 #include "shell/tray_icon.h"
 #include "timers/auto_close.h"
 #include "timers/countdown.h"
+#include "timers/local_time.h"
 #include "timers/time_up.h"
 #include "timers/timer_state.h"
 
@@ -56,20 +57,21 @@ bool isSoundRequestPath(const wchar_t* path) {
 
 DWORD WINAPI programStartThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
-  if (targetTick != 0) {
-    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", kCaption, MB_ICONQUESTION | MB_YESNO) != IDYES)
-      return 0;
-    stopRequested = 1;
-    while (targetTick != 0) Sleep(100);
-  }
+  // The step list is only loaded once this start owns the run: the threads of a running run
+  // (also between two of its steps) read it.
+  if (!claimRunReplacing(window)) return 0;
   loadProgramSteps(&programSteps);
   if (programStepCount(programSteps) == 0) {
+    runActive = 0;
     MessageBoxW(window, L"プログラムタイマーが正しく設定されていません", kCaption, MB_OK);
     return 0;
   }
   repeatCount = 0;
   programStep = 0;
-  if (!startThread(programStepStartThread, window)) MessageBoxW(window, kThreadFailure, kCaption, MB_ICONERROR);
+  if (!startThread(programStepStartThread, window)) {
+    endRun();
+    MessageBoxW(window, kThreadFailure, kCaption, MB_ICONERROR);
+  }
   return 0;
 }
 
@@ -77,32 +79,34 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
   const uint32_t tick = GetTickCount();
   lastTick = tick;
-  SYSTEMTIME now;
-  GetLocalTime(&now);
+  const int64_t nowMs = calendarNowMs();
   const int step = programStep;
-  if (step < 0 || step >= programStepCount(programSteps)) {
+  // A stop that came between two steps, or a step that is gone, ends the run here.
+  if (takeStopRequest() || step < 0 || step >= programStepCount(programSteps)) {
+    endRun();
     InvalidateRect(window, nullptr, FALSE);
     return 0;
   }
   const uint32_t wait = programSteps[step].waitMs;
   if ((uint64_t)tick + wait > 0xFFFFFFFFull) {
+    endRun();
     InvalidateRect(window, nullptr, FALSE);
     MessageBoxW(window, L"設定できる時間の範囲を超えています", kCaption, MB_OK);
     return 0;
   }
-  // Another timer started meanwhile (the run was replaced between two steps): it keeps going.
-  if (!claimTargetTick(tick + wait)) return 0;
-  const uint64_t total = (uint64_t)wait + now.wMilliseconds;
-  SYSTEMTIME end = now;
-  calendarEnd(now, (long long)(total / 1000), end);
-  end.wMilliseconds = (WORD)(total % 1000);
+  if (!claimTargetTick(tick + wait)) {
+    endRun();
+    return 0;
+  }
+  SYSTEMTIME end = targetTime;
+  calendarEnd(nowMs, wait, end);
+  timerKind = TIMER_KIND_PROGRAM;
   targetTime = end;
   saveTargetTime(window);
-  timerKind = TIMER_KIND_PROGRAM;
   saveTimerState();
-  stopRequested = 0;
   if (!startThread(countdownThread, window)) {
     targetTick = 0;
+    endRun();
     InvalidateRect(window, nullptr, FALSE);
     MessageBoxW(window, kThreadFailure, kCaption, MB_ICONERROR);
   }
@@ -116,6 +120,7 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
   const int passCount = repeatCount;
   const int n = programStepCount(programSteps);
   if (ended < 0 || ended >= n) {
+    endRun();
     MessageBoxW(window, L"プログラムタイマーの復元に失敗しました", kCaption, MB_ICONERROR);
     return 0;
   }
@@ -138,7 +143,9 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
   if (finished) {
     InvalidateRect(window, nullptr, FALSE);
     triggerAutoClose(window);
+    endRun();
   } else if (!startThread(programStepStartThread, window)) {
+    endRun();
     showMessageAsync(window, kThreadFailure, kCaption, MB_ICONERROR);
     InvalidateRect(window, nullptr, FALSE);
   }

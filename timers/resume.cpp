@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "programs/program_file.h"
 #include "timers/countdown.h"
+#include "timers/local_time.h"
 #include "timers/time_of_day.h"
 #include "timers/timer_state.h"
 
@@ -29,12 +30,11 @@ bool wholePasses(double left, double passMs, int repeatCount, double* passes) {
 
 }  // namespace
 
-double savedEndTick(const SYSTEMTIME& now, uint32_t tick, const SYSTEMTIME& saved, bool* valid) {
-  int64_t nowSeconds = localCalendarSeconds(now);
+double savedEndTick(int64_t nowMs, uint32_t tick, const SYSTEMTIME& saved, bool* valid) {
   int64_t savedSeconds = localCalendarSeconds(saved);
-  *valid = nowSeconds != -1 && savedSeconds != -1;
+  *valid = savedSeconds != -1;
   if (!*valid) return 0.0;
-  return (double)(savedSeconds - nowSeconds) * 1000.0 + tick + saved.wMilliseconds - now.wMilliseconds;
+  return (double)(savedSeconds * 1000 + saved.wMilliseconds - nowMs) + tick;
 }
 
 bool endWithinTickRange(double end) { return end <= TICK_LIMIT && std::trunc(end) != 0.0; }
@@ -100,18 +100,18 @@ void startResumed(HWND window, const ResumePlan& plan) {
     giveUp();
     return;
   }
+  if (!claimRun()) return;  // another start holds the run: it stays as it is
   repeatCount = plan.repeatCount;
   programStep = plan.programStep;
   remainingMs = plan.remainingMs;
   targetTick = plan.targetTick;
-  stopRequested = 0;
   HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
   if (thread) {
     CloseHandle(thread);
     return;
   }
-  giveUp();
   targetTick = 0;
+  endRun();
   InvalidateRect(window, nullptr, FALSE);
   MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
 }
@@ -135,9 +135,8 @@ ResumeState currentState() {
 
 void resumeTimer(HWND window) {
   if (readResumeFlag() == 0) return;
-  SYSTEMTIME now;
   lastTick = GetTickCount();
-  GetLocalTime(&now);
+  const int64_t now = calendarNowMs();
   const uint32_t tick = lastTick;
   bool valid = false;
   double end = savedEndTick(now, tick, targetTime, &valid);

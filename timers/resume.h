@@ -17,9 +17,10 @@ struct ResumePlan {
   int programStep;
 };
 
-// The saved calendar end on the current tick scale. valid is false when either date cannot be
-// converted (a garbage year), which counts as nothing to resume.
-double savedEndTick(const SYSTEMTIME& now, uint32_t tick, const SYSTEMTIME& saved, bool* valid);
+// The saved calendar end (local time) on the current tick scale; nowMs (calendar milliseconds)
+// and tick are read together. valid is false when the saved date cannot be converted (a garbage
+// year), which counts as nothing to resume.
+double savedEndTick(int64_t nowMs, uint32_t tick, const SYSTEMTIME& saved, bool* valid);
 // An end that the tick counter can time: not beyond its limit and not truncated to 0.
 bool endWithinTickRange(double end);
 

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cmath>
-#include <ctime>
 #include <cwchar>
 
 #include "app/main_window.h"
@@ -15,43 +14,12 @@
 #include "timers/countdown.h"
 #include "timers/timer_state.h"
 
-int64_t localCalendarSeconds(int year, int month, int day, int hour, int minute, int second) {
-  std::tm broken{};
-  broken.tm_year = year - 1900;
-  broken.tm_mon = month - 1;
-  broken.tm_mday = day;
-  broken.tm_hour = hour;
-  broken.tm_min = minute;
-  broken.tm_sec = second;
-  broken.tm_isdst = 0;
-  return (int64_t)_mktime64(&broken);
-}
-
-int64_t localCalendarSeconds(const SYSTEMTIME& time) {
-  return localCalendarSeconds(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
-}
-
-SYSTEMTIME localTimeOfSeconds(int64_t seconds) {
-  SYSTEMTIME result{};
-  std::tm broken{};
-  __time64_t value = (__time64_t)seconds;
-  if (_localtime64_s(&broken, &value) != 0) return result;
-  result.wYear = (WORD)(broken.tm_year + 1900);
-  result.wMonth = (WORD)(broken.tm_mon + 1);
-  result.wDay = (WORD)broken.tm_mday;
-  result.wHour = (WORD)broken.tm_hour;
-  result.wMinute = (WORD)broken.tm_min;
-  result.wSecond = (WORD)broken.tm_sec;
-  return result;
-}
-
-TimeOfDayTarget timeOfDayTarget(const SYSTEMTIME& now, uint32_t tick, const WORD target[6]) {
+TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint32_t tick, const WORD target[6]) {
   TimeOfDayTarget result{TimeOfDayTarget::OutOfRange, 0.0, {}};
-  int64_t nowSeconds = localCalendarSeconds(now);
   int64_t targetSeconds = localCalendarSeconds(target[0], target[1], target[2], target[3], target[4], target[5]);
   // A year the calendar conversion cannot hold is out of range, not a moment in 1969.
-  if (nowSeconds == -1 || targetSeconds == -1) return result;
-  double end = (double)(targetSeconds - nowSeconds) * 1000.0 + tick - now.wMilliseconds;
+  if (targetSeconds == -1) return result;
+  double end = (double)(targetSeconds * 1000 - nowMs) + tick;
   if (end > TICK_LIMIT || std::trunc(end) == 0.0) return result;
   if (end - tick <= 0.0) {
     result.result = TimeOfDayTarget::Past;
@@ -147,37 +115,31 @@ INT_PTR CALLBACK timeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
   HWND window = (HWND)parameter;
-  if (targetTick != 0) {
-    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", kCaption, MB_ICONQUESTION | MB_YESNO) != IDYES)
-      return 0;
-    // The running count-down sees the flag within one of its sleeps and clears targetTick.
-    stopRequested = 1;
-    while (targetTick != 0) Sleep(100);
-  }
-  SYSTEMTIME now;
+  // A running timer is stopped first (after a yes), so a refused target leaves none running.
+  if (!claimRunReplacing(window)) return 0;
   lastTick = GetTickCount();
-  GetLocalTime(&now);
+  const int64_t now = calendarNowMs();
   WORD chosen[6];
   for (int i = 0; i < 6; ++i) chosen[i] = timeOfDaySetting[i];
   TimeOfDayTarget target = timeOfDayTarget(now, lastTick, chosen);
-  if (target.result == TimeOfDayTarget::OutOfRange) {
-    refuse(window, L"設定できる時刻の範囲を超えています");
+  if (target.result != TimeOfDayTarget::Ok) {
+    runActive = 0;
+    refuse(window, target.result == TimeOfDayTarget::Past ? L"設定された時刻は過去です" : L"設定できる時刻の範囲を超えています");
     return 0;
   }
-  if (target.result == TimeOfDayTarget::Past) {
-    refuse(window, L"設定された時刻は過去です");
+  if (!claimTargetTick((uint32_t)target.endTick)) {
+    runActive = 0;
     return 0;
   }
-  if (!claimTargetTick((uint32_t)target.endTick)) return 0;  // another start got there first
-  targetTime = target.normalised;
-  saveTargetTime(window);
   timerKind = TIMER_KIND_TIME_OF_DAY;
   repeatCount = 0;
+  targetTime = target.normalised;
+  saveTargetTime(window);
   saveTimerState();
-  stopRequested = 0;
   HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
   if (!thread) {
     targetTick = 0;
+    endRun();
     InvalidateRect(window, nullptr, FALSE);
     MessageBoxW(window, L"スレッドの作成に失敗しました", kCaption, MB_ICONERROR);
     return 0;

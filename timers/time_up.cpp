@@ -20,27 +20,36 @@ bool repeatFollows(int timerLoop, int kind, int timeOfDayLoop) {
 }
 
 void handleTimeUp(HWND window, wchar_t* caption) {
+  // The run goes on with the next step, a repeat, or ends here; whichever thread goes on with it
+  // owns it, and every path that ends it writes RESUME 0 (endRun).
   if (timerKind == TIMER_KIND_PROGRAM) {
     HANDLE thread = CreateThread(nullptr, 0, programStepEndThread, window, 0, nullptr);
-    if (thread)
+    if (thread) {
       CloseHandle(thread);
-    else
+    } else {
+      endRun();
       MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+    }
     return;
   }
+  const bool repeat = repeatFollows(TIMER_LOOP, timerKind, JIKOKU_LOOP);
+  if (!repeat) saveResumeFlag(0);
   // Posted, never sent: the window thread opens the file, this thread does not wait.
   if (ALARM_PLAY) PostMessageW(window, WM_PLAY_SOUND, (WPARAM)ALARM_FILE, ALARM_LOOP);
   formatTimeUpCaption(repeatCount, caption, 128);
 
-  if (repeatFollows(TIMER_LOOP, timerKind, JIKOKU_LOOP)) {
+  if (repeat) {
     repeatCount += 1;
-    HANDLE thread = CreateThread(nullptr, 0, intervalStartThread, window, 0, nullptr);
-    if (thread)
+    HANDLE thread = CreateThread(nullptr, 0, intervalRepeatThread, window, 0, nullptr);
+    if (thread) {
       CloseHandle(thread);
-    else
+    } else {
+      endRun();
       showMessageAsync(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+    }
   } else {
     triggerAutoClose(window);
+    runActive = 0;
   }
 
   if (START_SYURYO_CHECK) {

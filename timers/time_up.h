@@ -3,8 +3,9 @@
 #include <windows.h>
 #include <cstddef>
 
-// Runs on the count-down thread that has just ended (targetTick already 0). caption is that
-// thread's buffer of 128 characters, "Velmora" on entry.
+// Runs on the count-down thread that has just ended by time-up (targetTick already 0), which
+// hands the run on to a repeat or the next step, or ends it. caption is that thread's buffer
+// of 128 characters, "Velmora" on entry.
 void handleTimeUp(HWND window, wchar_t* caption);
 
 // The notice caption for the current repeat count: "Velmora" for the first end of a run,

@@ -4,11 +4,13 @@ std::atomic<uint32_t> targetTick{0};
 std::atomic<uint32_t> remainingMs{0};
 std::atomic<uint32_t> lastTick{0};
 std::atomic<int> stopRequested{0};
+std::atomic<int> runActive{0};
 std::atomic<int> repeatCount{0};
 std::atomic<int> timerKind{0};
 std::atomic<int> programStep{0};
 std::atomic<int> intervalHours{0}, intervalMinutes{0}, intervalSeconds{0};
 std::atomic<DWORD> autoCloseThreadId{0};
+std::atomic<uint32_t> autoCloseGeneration{0};
 SYSTEMTIME targetTime{};
 WORD timeOfDaySetting[6]{};
 

@@ -8,12 +8,18 @@
 extern std::atomic<uint32_t> targetTick;    // end tick of the running count-down; 0 = none runs
 extern std::atomic<uint32_t> remainingMs;   // time left at the latest wake-up
 extern std::atomic<uint32_t> lastTick;      // latest tick reading taken by a timer routine
-extern std::atomic<int> stopRequested;      // 1 asks countdownThread to end without time-up
+extern std::atomic<int> stopRequested;      // 1 asks the running run to end without time-up
+// 1 while a run goes on: from a start until the last count-down of its repeats or steps has
+// ended, also in the hand-offs between them, when targetTick is 0. One owner at a time: the
+// start that sets it from 0 owns the run and hands it on; whoever ends the run sets it to 0.
+extern std::atomic<int> runActive;
 extern std::atomic<int> repeatCount;        // automatic repeats of the current run (TIMER/LOOP_CNT)
 extern std::atomic<int> timerKind;          // 0 time-of-day, 1 interval, 2 program timer (TIMER/TYPE)
 extern std::atomic<int> programStep;        // step of the running program timer (PROGRAM_TIMER/STEP)
 extern std::atomic<int> intervalHours, intervalMinutes, intervalSeconds;  // TIMER_SETTING
 extern std::atomic<DWORD> autoCloseThreadId;  // live auto-close countdown; 0 = none
+// Changes with every auto-close start and cancel; a title request carries the one it was made in.
+extern std::atomic<uint32_t> autoCloseGeneration;
 
 // Calendar end of the last started timer (section ALARM_TIME). Written by the start routine
 // of a timer before its count-down thread exists, read at start-up and by resume.

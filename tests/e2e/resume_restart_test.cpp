@@ -153,6 +153,21 @@ TEST(ResumeE2E, RepeatingIntervalMissedWhileDownCatchesUpSilently) {
   EXPECT_TRUE(app.close());
 }
 
+TEST(ResumeE2E, ASeriesWhoseRepeatCannotStartEndsOnDisk) {
+  VelmoraProcess app;
+  // A repeating count-down with 2 s left, and the interval 0:00:00: the repeat is refused.
+  ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nTIMER_LOOP=1\r\nSTART_SYURYO_CHECK=0\r\nALARM_PLAY=0\r\n"
+                                L"[TIMER_SETTING]\r\nHOUR=0\r\nMIN=0\r\nSEC=0\r\n" +
+                                alarmTimeSection(localAt(nowMs() + 2000)) + L"[TIMER]\r\nTYPE=1\r\nLOOP_CNT=0\r\nRESUME=1\r\n"));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  ASSERT_TRUE(app.waitForTitle(kIntervalTitle, 2000)) << app.title();
+  ASSERT_NE(endSeen(app, kIntervalTitle, 5000), 0) << "still running: " << app.title();
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"RESUME", -1) == 0; }, 2000))
+      << "RESUME " << app.iniInt(L"TIMER", L"RESUME", -1);
+  EXPECT_EQ(app.title(), L"Velmora");
+  EXPECT_TRUE(app.close());
+}
+
 TEST(ResumeE2E, GarbageFarAndInconsistentStatesGiveUpSilently) {
   const long long now = nowMs();
   const std::wstring user = e2e::currentUserName();
@@ -193,6 +208,43 @@ TEST(ResumeE2E, GarbageFarAndInconsistentStatesGiveUpSilently) {
     EXPECT_TRUE(app.dialogs().empty()) << c.what;
     EXPECT_TRUE(app.close()) << c.what;
   }
+}
+
+// Runs with TZ=Australia/Sydney (ctest sets it), where daylight saving is in effect in December.
+TEST(DaylightSavingE2E, StoredEndsAreLocalEndsAndAResumedCountdownEndsWhenFirstPlanned) {
+  TIME_ZONE_INFORMATION zone;
+  ASSERT_EQ(GetTimeZoneInformation(&zone), (DWORD)TIME_ZONE_ID_DAYLIGHT) << "run it in a zone on daylight saving time";
+  const long long hour = 3600000;
+  VelmoraProcess app;
+  ASSERT_TRUE(app.writeSettings(kQuiet));
+  // A 1-hour count-down stores its end as the local time one hour on.
+  const long long before = nowMs();
+  ASSERT_TRUE(app.start(L"3600")) << app.lastError();
+  ASSERT_TRUE(app.waitForTitle(kIntervalTitle)) << app.title();
+  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"RESUME") == 1; }, 3000));
+  const long long stored = localMs(savedEnd(app));
+  std::printf("[ measured ] 1-hour count-down: ALARM_TIME %+lld ms from the start time + 1 h\n", stored - (before + hour));
+  EXPECT_GE(stored, before + hour);
+  EXPECT_LE(stored, nowMs() + hour);
+  app.killHard();
+
+  // A short count-down, killed and restarted, ends when first planned.
+  ASSERT_TRUE(app.restart(L"6")) << app.lastError();
+  ASSERT_TRUE(app.waitForTitle(kIntervalTitle)) << app.title();
+  ASSERT_TRUE(e2e::waitFor([&] { return localMs(savedEnd(app)) < stored - hour / 2; }, 3000));
+  const long long plannedEnd = localMs(savedEnd(app));
+  EXPECT_NEAR(double(plannedEnd - nowMs()), 5500.0, 1000.0);
+  Sleep(2000);
+  app.killHard();
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  ASSERT_TRUE(app.waitForTitle(kIntervalTitle, 2000)) << app.title();
+  const long long seen = endSeen(app, kIntervalTitle, 9000);
+  ASSERT_NE(seen, 0) << "still running: " << app.title();
+  const long long error = seen - plannedEnd;
+  std::printf("[ measured ] resumed end %+lld ms from the planned moment\n", error);
+  EXPECT_GE(error, -60);
+  EXPECT_LE(error, 400);
+  EXPECT_TRUE(app.close());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
 
 namespace e2e {
 
@@ -351,11 +352,17 @@ bool VelmoraProcess::start(const std::wstring& arguments) {
     std::wstring exe = path(L"velmora.exe");
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
+    std::wstring environment;
+    LPWCH strings = GetEnvironmentStringsW();
+    for (const wchar_t* p = strings; *p; p += wcslen(p) + 1)
+        if (_wcsnicmp(p, L"TZ=", 3) != 0) environment.append(p).push_back(L'\0');
+    FreeEnvironmentStringsW(strings);
+    environment.push_back(L'\0');
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(),
-                        &startup, &info))
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        environment.data(), dir_.c_str(), &startup, &info))
         return fail(lastErrorText(L"cannot start " + exe));
     CloseHandle(info.hThread);
     process_ = info.hProcess;

@@ -102,6 +102,9 @@ public:
     // Starts the program with the optional command-line argument text and
     // waits until its main window (class "VELMORA") exists. False, with
     // lastError(), when it does not start or shows no window within 10 s.
+    // The program gets this process's environment without TZ: Wine takes the
+    // zone from the Unix TZ (which the program inherits), while the C runtime
+    // would read TZ in a format of its own and compute in UTC.
     bool start(const std::wstring& arguments = L"");
     // Starts again in the same folder, keeping every file (for resume tests).
     // The previous run must have ended (close() or killHard()).

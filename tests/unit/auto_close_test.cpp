@@ -11,6 +11,7 @@
 
 #include "app/settings.h"
 #include "res/resource.h"
+#include "shell/looks.h"
 #include "timers/auto_close.h"
 #include "timers/timer_state.h"
 
@@ -63,7 +64,7 @@ TEST(AutoCloseTitle, GraceEndBeyondTheTickLimit) {
   EXPECT_TRUE(autoCloseBeyondTickLimit(1000, 2147483647));
 }
 
-// A message-only window that records WM_CLOSE and title changes posted by the countdown.
+// A window that records WM_CLOSE and applies the title requests posted by the countdown.
 struct Target {
   HWND window = nullptr;
   static LRESULT CALLBACK proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -71,6 +72,7 @@ struct Target {
       SetPropW(w, L"closed", (HANDLE)1);
       return 0;
     }
+    if (applyLookRequest(w, m, wp, lp)) return 0;
     return DefWindowProcW(w, m, wp, lp);
   }
   Target() {
@@ -86,7 +88,6 @@ struct Target {
   bool closed() const { return GetPropW(window, L"closed") != nullptr; }
   std::wstring title() const {
     wchar_t t[128] = L"";
-    // The countdown sets it with SetWindowTextW from its own thread; read the stored text.
     InternalGetWindowText(window, t, 128);
     return t;
   }
@@ -163,6 +164,20 @@ TEST_F(AutoCloseCountdown, CountsDownInTheTitleAndOnlyTheLaterOneStaysLive) {
   target.pump(1200);
   EXPECT_FALSE(target.closed());
   EXPECT_EQ(target.title(), L"あと27秒で自動終了 - Velmora") << "a retired countdown leaves the title alone";
+}
+
+TEST_F(AutoCloseCountdown, ACancelledCountdownNeverPutsItsTitleBack) {
+  Target target;
+  AUTO_CLOSE_INDEX = 2;
+  AUTO_CLOSE_SEC = 30;
+  triggerAutoClose(target.window);
+  // The countdown asks for its first title while the window's thread is busy; the user's
+  // click is handled first.
+  Sleep(200);
+  cancelAutoCloseLook(target.window);
+  target.pump(300);
+  EXPECT_EQ(target.title(), L"Velmora");
+  EXPECT_EQ(autoCloseThreadId, 0u);
 }
 
 INT_PTR runGraceDialog(const std::function<void(HWND)>& drive) {

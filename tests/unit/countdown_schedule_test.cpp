@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "timers/countdown.h"
+#include "timers/local_time.h"
 #include "timers/time_up.h"
 #include "timers/timer_state.h"
 
@@ -120,6 +121,8 @@ SYSTEMTIME localTime(int y, int mo, int d, int h, int mi, int s, int dow, int ms
   return t;
 }
 
+int64_t calendarMs(const SYSTEMTIME& t) { return localCalendarSeconds(t) * 1000 + t.wMilliseconds; }
+
 TEST(IntervalStart, CalendarEndCarriesOverDaysMonthsAndYears) {
   struct Case {
     SYSTEMTIME start;
@@ -133,16 +136,22 @@ TEST(IntervalStart, CalendarEndCarriesOverDaysMonthsAndYears) {
   };
   for (const Case& c : cases) {
     SYSTEMTIME end{};
-    ASSERT_TRUE(calendarEnd(c.start, c.seconds, end));
+    end.wDayOfWeek = c.start.wDayOfWeek;
+    ASSERT_TRUE(calendarEnd(calendarMs(c.start), c.seconds * 1000, end));
     EXPECT_EQ(end.wYear, c.end.wYear);
     EXPECT_EQ(end.wMonth, c.end.wMonth);
     EXPECT_EQ(end.wDay, c.end.wDay);
     EXPECT_EQ(end.wHour, c.end.wHour);
     EXPECT_EQ(end.wMinute, c.end.wMinute);
     EXPECT_EQ(end.wSecond, c.end.wSecond);
-    EXPECT_EQ(end.wDayOfWeek, c.start.wDayOfWeek);   // kept as the start had them
+    EXPECT_EQ(end.wDayOfWeek, c.start.wDayOfWeek);   // left as it was
     EXPECT_EQ(end.wMilliseconds, c.start.wMilliseconds);
   }
+  // A program step's end carries its milliseconds over into the seconds.
+  SYSTEMTIME end{};
+  ASSERT_TRUE(calendarEnd(calendarMs(localTime(2027, 1, 10, 8, 0, 0, 0, 900)), 1300, end));
+  EXPECT_EQ(end.wSecond, 2);
+  EXPECT_EQ(end.wMilliseconds, 200);
 }
 
 TEST(IntervalDialogHours, HoursAboveTheRangeOrAnErrorAnswerBecome1193) {

@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "shell/alarm.h"
+#include "shell/looks.h"
 
 namespace countdown_test {
 
@@ -18,7 +19,8 @@ struct Posted {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
-  DWORD tick;
+  DWORD tick;    // when the window thread took it
+  DWORD posted;  // when the worker posted it
 };
 
 inline std::vector<Posted>& posted() {
@@ -35,18 +37,20 @@ inline bool& recordOnly() {
 inline LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PLAY_SOUND:
-      posted().push_back({message, wParam, lParam, GetTickCount()});
+      posted().push_back({message, wParam, lParam, GetTickCount(), (DWORD)GetMessageTime()});
       if (!recordOnly()) onPlaySoundRequest(window, wParam, lParam);
       return 0;
     case WM_STOP_SOUND:
-      posted().push_back({message, wParam, lParam, GetTickCount()});
+      posted().push_back({message, wParam, lParam, GetTickCount(), (DWORD)GetMessageTime()});
       stopAlarm();
       return 0;
     case MM_MCINOTIFY:
-      posted().push_back({message, wParam, lParam, GetTickCount()});
+      posted().push_back({message, wParam, lParam, GetTickCount(), (DWORD)GetMessageTime()});
       onAlarmNotify(window, wParam);
       return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default:
+      if (applyLookRequest(window, message, wParam, lParam)) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 

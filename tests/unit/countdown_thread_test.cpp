@@ -221,6 +221,110 @@ TEST_F(Countdown, WithBalloonsTheStartAndEndNoticesGoToTheTrayIcon) {
   ALWAYS_TRAY = alwaysTray;
 }
 
+TEST_F(Countdown, TheEndKeepsTimeWhileTheWindowThreadIsBlocked) {
+  TIMER_LOOP = 1;
+  std::vector<uint32_t> targets;
+  std::atomic<bool> watching{true};
+  std::thread watcher([&] {
+    for (uint32_t last = 0; watching;) {
+      const uint32_t t = targetTick;
+      if (t != 0 && t != last) targets.push_back(last = t);
+      Sleep(1);
+    }
+  });
+  intervalStartThread(window_.hwnd);
+  // This thread owns the window and takes no message across two ends of the repeating timer.
+  Sleep(2600);
+  watching = false;
+  watcher.join();
+  ASSERT_TRUE(pumpUntil([&] { return alarmRequests() >= 2; }, 2000));
+  ASSERT_GE(targets.size(), 2u);
+  const uint32_t firstEnd = targets[0], secondEnd = targets[1];
+  std::vector<DWORD> alarms;
+  for (const Posted& p : posted())
+    if (p.message == WM_PLAY_SOUND) alarms.push_back(p.posted);
+  // The alarm request leaves at the end, and the repeat starts (its end is one interval on).
+  EXPECT_LE(alarms[0] - firstEnd, 50u);
+  EXPECT_LE(secondEnd - 1000 - firstEnd, 50u);
+  EXPECT_LE(alarms[1] - secondEnd, 50u);
+  // The looks asked for meanwhile are applied once the window's thread is back.
+  EXPECT_TRUE(pumpUntil([&] { return window_.title() == kRunningTitle; }, 1000));
+}
+
+TEST_F(Countdown, ARefusedRepeatEndsTheRunOnDisk) {
+  struct Case {
+    int hours, minutes, seconds;
+    const wchar_t* message;  // the refusal's box, if any
+  } cases[] = {{0, 0, 0, nullptr}, {1193, 59, 59, L"設定できる時間の範囲を超えています"}};
+  TIMER_LOOP = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hours);
+    posted().clear();
+    repeatCount = 0;
+    setInterval(0, 0, 1);
+    intervalStartThread(window_.hwnd);
+    setInterval(c.hours, c.minutes, c.seconds);  // changed while the count-down runs
+    ASSERT_TRUE(pumpUntil([&] { return alarmRequests() == 1; }, 2500));
+    if (c.message) {
+      HWND box = waitForOwnDialog(L"Velmora");
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(messageBoxText(box), c.message);
+      closeDialogs({box});
+    }
+    EXPECT_TRUE(pumpUntil([&] { return key(L"TIMER", L"RESUME") == L"0"; }, 2000)) << "the ended series stays marked as running";
+    EXPECT_EQ(targetTick, 0u);
+    EXPECT_EQ(runActive, 0);
+  }
+}
+
+// A settings file whose every write takes a while (each write rewrites the whole file).
+void padSettingsFile(const std::wstring& path) {
+  std::wstring text = L"\xFEFF[PADDING]\r\n";
+  for (int i = 0; i < 4000; ++i) text += L"KEY" + std::to_wstring(i) + L"=" + std::wstring(60, L'x') + L"\r\n";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), DWORD(text.size() * sizeof(wchar_t)), &written, nullptr);
+  CloseHandle(file);
+}
+
+TEST_F(Countdown, AStopJustAfterAnEndEndsTheRepeatingRunOnDisk) {
+  struct Case {
+    const char* what;
+    DWORD stopAfterEnd;    // ms
+    bool blockWindow;      // the window's thread takes no message across the end
+    bool slowWrites;       // the repeat's keys take long to write
+  } cases[] = {
+      {"while the window's thread is busy", 200, true, false},
+      {"while the repeat writes its keys", 15, false, true},
+  };
+  TIMER_LOOP = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    posted().clear();
+    DeleteFileW(ini_.c_str());
+    if (c.slowWrites) padSettingsFile(ini_);
+    repeatCount = 0;
+    intervalStartThread(window_.hwnd);
+    const uint32_t end = targetTick;
+    ASSERT_NE(end, 0u);
+    ASSERT_TRUE(pumpUntil([&] { return window_.title() == kRunningTitle; }, 900));
+    std::thread stopper([&] {
+      while ((int)(GetTickCount() - end) < (int)c.stopAfterEnd) Sleep(1);
+      stopRequested = 1;  // as the stop confirmation does on "はい"
+    });
+    if (c.blockWindow) Sleep(end - GetTickCount() + c.stopAfterEnd + 300);
+    pumpUntil([&] { return (int)(GetTickCount() - end) > (int)c.stopAfterEnd; }, 3000);
+    stopper.join();
+    // The stop wins: no further end, the count-down stays stopped and RESUME says so.
+    EXPECT_TRUE(pumpUntil([&] { return key(L"TIMER", L"RESUME") == L"0" && targetTick == 0u; }, 3000))
+        << "RESUME " << key(L"TIMER", L"RESUME") << ", targetTick " << targetTick;
+    pump(1500);
+    EXPECT_EQ(targetTick, 0u);
+    EXPECT_EQ(alarmRequests(), 1);
+    EXPECT_EQ(key(L"TIMER", L"RESUME"), L"0");
+  }
+}
+
 // Dialog 201, run for real with its template.
 class IntervalDialog : public ::testing::Test {
  protected:

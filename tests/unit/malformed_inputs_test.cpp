@@ -142,6 +142,10 @@ TEST_F(MalformedSettings, EveryGeneratedFileLoadsWithEveryValueInItsRange) {
     for (int i = 0; i < count; ++i)
       if (keys[i].value)
         raw[i] = (int)GetPrivateProfileIntW(keys[i].section, keys[i].key, keys[i].defaultValue, settingsFilePath);
+    // A running count-down's kind, repeat count and step as written with its end win.
+    for (int i = 0; i < count; ++i)
+      if (keys[i].value == &timerKind || keys[i].value == &repeatCount || keys[i].value == &programStep)
+        raw[i] = (int)GetPrivateProfileIntW(L"ALARM_TIME", keys[i].key, (UINT)raw[i], settingsFilePath);
     WORD rawTime[7];
     const wchar_t* const timeKeys[7] = {L"YEAR", L"MONTH", L"DAY", L"HOUR", L"MINUTE", L"SECOND", L"MILLISECOND"};
     for (int i = 0; i < 7; ++i) rawTime[i] = (WORD)GetPrivateProfileIntW(L"ALARM_TIME", timeKeys[i], 0, settingsFilePath);

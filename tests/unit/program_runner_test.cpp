@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "app/context_menu.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "program_test_support.h"
 #include "programs/program_file.h"
+#include "shell/looks.h"
+#include "timers/countdown.h"
 #include "timers/program_runner.h"
 #include "timers/timer_state.h"
 
@@ -41,7 +44,9 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       record(L"play " + std::wstring(reinterpret_cast<const wchar_t*>(wParam)) + L" " + std::to_wstring(lParam));
       return 0;
     case WM_STOP_SOUND: record(L"stop"); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default:
+      if (applyLookRequest(window, message, wParam, lParam)) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -78,6 +83,7 @@ class Runner : public ProgramFolder {
     BALLOON = 0;
     AUTO_CLOSE_INDEX = 0;
     targetTick = 0;
+    runActive = 0;
     stopRequested = 0;
   }
   void TearDown() override {
@@ -94,7 +100,7 @@ class Runner : public ProgramFolder {
   }
   void stopRun() {
     stopRequested = 1;
-    for (int i = 0; i < 50 && targetTick != 0; ++i) pumpFor(50);
+    for (int i = 0; i < 50 && runActive != 0; ++i) pumpFor(50);
   }
   // Pumps the probe's messages for ms, noting each message box that appears.
   void pumpFor(DWORD ms) {
@@ -237,6 +243,57 @@ TEST_F(Runner, APendingPlayRequestSurvivesAReloadOfTheStepList) {
   loadProgramSteps(&programSteps);
   pumpFor(100);
   EXPECT_EQ(whats(), std::vector<std::wstring>{L"play keep\\me.wav 0"});
+}
+
+TEST_F(Runner, StartsAndStopsBetweenTwoStepsSeeTheRunningProgram) {
+  // Short steps: the run is often between two count-downs, where targetTick is 0.
+  std::wstring steps;
+  for (int i = 0; i < 10; ++i) steps += L"40\t\t0\t\n";
+  ASSERT_TRUE(writeSlot(0, steps));
+  PROGRAM_TIMER_LOOP = 1;
+  const int savedInterval[3] = {intervalHours, intervalMinutes, intervalSeconds};
+  intervalHours = intervalMinutes = intervalSeconds = 0;  // an interval start would show nothing
+  start();
+  pumpFor(300);
+  // Waits for a new box with this text and answers it with "いいえ".
+  auto answerNo = [&](const std::wstring& text) {
+    DWORD until = GetTickCount() + 3000;
+    do {
+      std::vector<HWND> boxes;
+      EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&boxes));
+      for (HWND box : boxes)
+        if (textOf(GetDlgItem(box, 0xFFFF)) == text) {
+          PostMessageW(box, WM_COMMAND, IDNO, 0);
+          while (IsWindow(box) && (int)(until - GetTickCount()) > 0) pumpFor(10);
+          return true;
+        }
+      pumpFor(10);
+    } while ((int)(until - GetTickCount()) > 0);
+    return false;
+  };
+  // The menu offers "タイマー終了" all along, as F5 decides by the same state.
+  int idleReadings = 0;
+  for (DWORD until = GetTickCount() + 1000; (int)(until - GetTickCount()) > 0;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    for (int i = 0; i < 1000; ++i) idleReadings += !currentMenuState().timerRunning;
+  }
+  EXPECT_EQ(idleReadings, 0);
+  const ProgramStep* list = programSteps;
+  int stopQuestions = 0, replaceQuestions = 0;
+  for (int i = 0; i < 15; ++i) {
+    startStopToggleFromWindow(window_);  // F5
+    stopQuestions += answerNo(L"タイマーを終了しますか？");
+    HANDLE thread = CreateThread(nullptr, 0, programStartThread, window_, 0, nullptr);  // F8
+    ASSERT_NE(thread, nullptr);
+    CloseHandle(thread);
+    replaceQuestions += answerNo(L"タイマーが作動中ですがいいですか？");
+  }
+  EXPECT_EQ(stopQuestions, 15) << "F5 started an interval timer instead of asking to stop";
+  EXPECT_EQ(replaceQuestions, 15) << "F8 started over without asking";
+  EXPECT_EQ(programSteps, list) << "the step list was loaded again under the running program";
+  EXPECT_NE(runActive, 0);
+  intervalHours = savedInterval[0], intervalMinutes = savedInterval[1], intervalSeconds = savedInterval[2];
 }
 
 TEST_F(Runner, SoundRequestBuffersAreReusedOnlyAfterMany) {

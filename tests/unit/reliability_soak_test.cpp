@@ -16,6 +16,7 @@
 #include "app/startup.h"
 #include "display/painter.h"
 #include "shell/alarm.h"
+#include "shell/looks.h"
 #include "timers/countdown.h"
 #include "timers/timer_state.h"
 
@@ -35,7 +36,9 @@ LRESULT CALLBACK soakWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PLAY_SOUND: onPlaySoundRequest(window, wParam, lParam); return 0;
     case WM_STOP_SOUND: stopAlarm(); return 0;
     case MM_MCINOTIFY: onAlarmNotify(window, wParam); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default:
+      if (applyLookRequest(window, message, wParam, lParam)) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "timers/resume.h"
+#include "timers/local_time.h"
 #include "timers/time_of_day.h"
 #include "timers/timer_state.h"
 
@@ -30,6 +31,8 @@ SYSTEMTIME at(int y, int mo, int d, int h, int mi, int s, int ms) {
   return t;
 }
 
+int64_t msOf(const SYSTEMTIME& t) { return localCalendarSeconds(t) * 1000 + t.wMilliseconds; }
+
 void expectRunning(const ResumePlan& p, double left, int repeats, int step) {
   ASSERT_TRUE(p.resume);
   EXPECT_EQ(p.remainingMs, (uint32_t)left);
@@ -41,25 +44,25 @@ void expectRunning(const ResumePlan& p, double left, int repeats, int step) {
 TEST(ResumeSavedEnd, CalendarEndMovesOntoTheCurrentTickScale) {
   bool valid = false;
   SYSTEMTIME now = at(2026, 12, 8, 10, 0, 0, 300);
-  double end = savedEndTick(now, kTick, at(2026, 12, 8, 10, 5, 0, 800), &valid);
+  double end = savedEndTick(msOf(now), kTick, at(2026, 12, 8, 10, 5, 0, 800), &valid);
   ASSERT_TRUE(valid);
   EXPECT_DOUBLE_EQ(end, kTick + 5 * kMinute + 500);
   // Across a month end, and an end already passed.
-  end = savedEndTick(at(2026, 12, 31, 23, 59, 0, 0), kTick, at(2027, 1, 1, 0, 1, 0, 0), &valid);
+  end = savedEndTick(msOf(at(2026, 12, 31, 23, 59, 0, 0)), kTick, at(2027, 1, 1, 0, 1, 0, 0), &valid);
   EXPECT_DOUBLE_EQ(end, kTick + 2 * kMinute);
-  end = savedEndTick(now, kTick, at(2026, 12, 8, 9, 59, 0, 300), &valid);
+  end = savedEndTick(msOf(now), kTick, at(2026, 12, 8, 9, 59, 0, 300), &valid);
   EXPECT_DOUBLE_EQ(end, kTick - kMinute);
 }
 
 TEST(ResumeSavedEnd, GarbageDatesAreNothingToResume) {
   SYSTEMTIME now = at(2026, 12, 8, 10, 0, 0, 0);
   bool valid = true;
-  savedEndTick(now, kTick, at(0, 0, 0, 0, 0, 0, 0), &valid);  // keys missing or not numbers
+  savedEndTick(msOf(now), kTick, at(0, 0, 0, 0, 0, 0, 0), &valid);  // keys missing or not numbers
   EXPECT_FALSE(valid);
-  savedEndTick(now, kTick, at(65535, 65535, 65535, 65535, 65535, 65535, 65535), &valid);
+  savedEndTick(msOf(now), kTick, at(65535, 65535, 65535, 65535, 65535, 65535, 65535), &valid);
   EXPECT_FALSE(valid);
   // Out-of-range fields within a representable year carry over like the dialog's dates.
-  double end = savedEndTick(now, kTick, at(2026, 12, 8, 10, 0, 70, 0), &valid);
+  double end = savedEndTick(msOf(now), kTick, at(2026, 12, 8, 10, 0, 70, 0), &valid);
   EXPECT_TRUE(valid);
   EXPECT_DOUBLE_EQ(end, kTick + 70000);
 }
@@ -68,11 +71,11 @@ TEST(ResumeSavedEnd, FortyNineDayRuleAfterAMachineRestart) {
   SYSTEMTIME now = at(2026, 12, 8, 10, 0, 0, 0);
   bool valid;
   // Just booted: an end 40 days ahead is still on the scale, 50 days is not.
-  EXPECT_TRUE(endWithinTickRange(savedEndTick(now, 1000, at(2027, 1, 17, 10, 0, 0, 0), &valid)));
-  EXPECT_FALSE(endWithinTickRange(savedEndTick(now, 1000, at(2027, 1, 27, 10, 0, 0, 0), &valid)));
+  EXPECT_TRUE(endWithinTickRange(savedEndTick(msOf(now), 1000, at(2027, 1, 17, 10, 0, 0, 0), &valid)));
+  EXPECT_FALSE(endWithinTickRange(savedEndTick(msOf(now), 1000, at(2027, 1, 27, 10, 0, 0, 0), &valid)));
   // Up for 49 days: one more day is already too far, half an hour is not.
-  EXPECT_FALSE(endWithinTickRange(savedEndTick(now, 49u * 86400000u, at(2026, 12, 9, 10, 0, 0, 0), &valid)));
-  EXPECT_TRUE(endWithinTickRange(savedEndTick(now, 49u * 86400000u, at(2026, 12, 8, 10, 30, 0, 0), &valid)));
+  EXPECT_FALSE(endWithinTickRange(savedEndTick(msOf(now), 49u * 86400000u, at(2026, 12, 9, 10, 0, 0, 0), &valid)));
+  EXPECT_TRUE(endWithinTickRange(savedEndTick(msOf(now), 49u * 86400000u, at(2026, 12, 8, 10, 30, 0, 0), &valid)));
   EXPECT_TRUE(endWithinTickRange(4294967295.0));
   EXPECT_FALSE(endWithinTickRange(4294967296.0));
   EXPECT_FALSE(endWithinTickRange(0.5));

@@ -158,6 +158,33 @@ TEST_F(SettingsFile, GroupWritesStopAfterAFailedFirstWrite) {
   EXPECT_EQ(readKey(L"OPTION_SETTING", L"B"), L"2");
 }
 
+TEST_F(SettingsFile, AKillAfterAStepsEndIsWrittenResumesThatStep) {
+  // Step 3 of pass 1 was saved; step 4 of pass 1 starts and writes its end, and the program
+  // is killed before it writes anything more.
+  timerKind = 2, repeatCount = 1, programStep = 3;
+  targetTime = SYSTEMTIME{2026, 12, 2, 8, 10, 0, 0, 0};
+  saveTargetTime(nullptr);
+  saveTimerState();
+  programStep = 4;
+  targetTime = SYSTEMTIME{2026, 12, 2, 8, 10, 0, 5, 0};
+  saveTargetTime(nullptr);
+  timerKind = 0, repeatCount = 0, programStep = 0;
+  readSettingsFile();
+  EXPECT_EQ(targetTime.wSecond, 5);
+  EXPECT_EQ(programStep, 4) << "the new step's end would resume with the old step's number";
+  EXPECT_EQ(repeatCount, 1);
+  EXPECT_EQ(timerKind, 2);
+  // The section keeps its keys; a file without the step beside the end reads as before.
+  EXPECT_EQ(readKey(L"ALARM_TIME", L"MILLISECOND"), L"0");
+  write(L"[ALARM_TIME]\r\nYEAR=2026\r\nMONTH=12\r\nDAY=8\r\n[TIMER]\r\nTYPE=1\r\nLOOP_CNT=7\r\n"
+        L"[PROGRAM_TIMER]\r\nSTEP=2\r\n");
+  readSettingsFile();
+  EXPECT_EQ(timerKind, 1);
+  EXPECT_EQ(repeatCount, 7);
+  EXPECT_EQ(programStep, 2);
+  timerKind = 0, repeatCount = 0, programStep = 0;
+}
+
 TEST(SettingsClamp, EachRule) {
   EXPECT_EQ(clampSettingValue(Clamp::Bool, -5, 0, 0, 0), 1);
   EXPECT_EQ(clampSettingValue(Clamp::Low8, 300, 0, 0, 0), 44);

@@ -27,6 +27,8 @@ SYSTEMTIME at(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
   return t;
 }
 
+int64_t msOf(const SYSTEMTIME& t) { return localCalendarSeconds(t) * 1000 + t.wMilliseconds; }
+
 struct Chosen {
   WORD v[6];
 };
@@ -38,7 +40,7 @@ constexpr double kDayMs = 86400000.0;
 
 TEST(TimeOfDayTarget, EndFallsOnTheWholeSecondOfTheChosenTime) {
   const SYSTEMTIME now = at(2026, 12, 8, 10, 0, 0, 250);
-  auto t = timeOfDayTarget(now, 100000, chosen(2026, 12, 8, 10, 0, 5).v);
+  auto t = timeOfDayTarget(msOf(now), 100000, chosen(2026, 12, 8, 10, 0, 5).v);
   ASSERT_EQ(t.result, TimeOfDayTarget::Ok);
   // 5 s ahead on the calendar, less the 250 ms of the current second already gone.
   EXPECT_DOUBLE_EQ(t.endTick, 104750.0);
@@ -60,7 +62,7 @@ TEST(TimeOfDayTarget, ImpossibleDatesCarryOverIntoTheNextMonth) {
   for (const Case& c : cases) {
     // "now" a few days before, so the target is within the tick range.
     SYSTEMTIME now = at(c.target.v[0], c.target.v[1], 20, 0, 0, 0);
-    auto t = timeOfDayTarget(now, 1000, c.target.v);
+    auto t = timeOfDayTarget(msOf(now), 1000, c.target.v);
     ASSERT_EQ(t.result, TimeOfDayTarget::Ok) << c.target.v[1] << "/" << c.target.v[2];
     EXPECT_EQ(t.normalised.wMonth, c.month) << c.target.v[1] << "/" << c.target.v[2];
     EXPECT_EQ(t.normalised.wDay, c.day) << c.target.v[1] << "/" << c.target.v[2];
@@ -68,19 +70,19 @@ TEST(TimeOfDayTarget, ImpossibleDatesCarryOverIntoTheNextMonth) {
     EXPECT_EQ(t.normalised.wYear, c.target.v[0]);
   }
   // 31 April counts from 1 May: 11 days and 12 hours after 20 April 00:00.
-  auto t = timeOfDayTarget(at(2027, 4, 20, 0, 0, 0), 1000, chosen(2027, 4, 31, 12, 0, 0).v);
+  auto t = timeOfDayTarget(msOf(at(2027, 4, 20, 0, 0, 0)), 1000, chosen(2027, 4, 31, 12, 0, 0).v);
   EXPECT_DOUBLE_EQ(t.endTick, 1000 + 11.5 * kDayMs);
 }
 
 TEST(TimeOfDayTarget, CurrentSecondAndEarlierArePast) {
   const SYSTEMTIME now = at(2026, 12, 8, 10, 0, 0, 250);
-  EXPECT_EQ(timeOfDayTarget(now, 50000, chosen(2026, 12, 8, 10, 0, 0).v).result, TimeOfDayTarget::Past);
-  EXPECT_EQ(timeOfDayTarget(at(2026, 12, 8, 10, 0, 0, 0), 50000, chosen(2026, 12, 8, 10, 0, 0).v).result,
+  EXPECT_EQ(timeOfDayTarget(msOf(now), 50000, chosen(2026, 12, 8, 10, 0, 0).v).result, TimeOfDayTarget::Past);
+  EXPECT_EQ(timeOfDayTarget(msOf(at(2026, 12, 8, 10, 0, 0, 0)), 50000, chosen(2026, 12, 8, 10, 0, 0).v).result,
             TimeOfDayTarget::Past);
-  EXPECT_EQ(timeOfDayTarget(now, 50000, chosen(2026, 12, 7, 23, 59, 59).v).result, TimeOfDayTarget::Past);
+  EXPECT_EQ(timeOfDayTarget(msOf(now), 50000, chosen(2026, 12, 7, 23, 59, 59).v).result, TimeOfDayTarget::Past);
   // Before the system started: still "past", not out of range.
-  EXPECT_EQ(timeOfDayTarget(now, 50000, chosen(2026, 1, 1, 0, 0, 0).v).result, TimeOfDayTarget::Past);
-  EXPECT_EQ(timeOfDayTarget(now, 50000, chosen(2026, 12, 8, 10, 0, 1).v).result, TimeOfDayTarget::Ok);
+  EXPECT_EQ(timeOfDayTarget(msOf(now), 50000, chosen(2026, 1, 1, 0, 0, 0).v).result, TimeOfDayTarget::Past);
+  EXPECT_EQ(timeOfDayTarget(msOf(now), 50000, chosen(2026, 12, 8, 10, 0, 1).v).result, TimeOfDayTarget::Ok);
 }
 
 TEST(TimeOfDayTarget, TickLimitDependsOnUptime) {
@@ -103,7 +105,7 @@ TEST(TimeOfDayTarget, TickLimitDependsOnUptime) {
       {chosen(32767, 1, 1, 0, 0, 0), 1000, TimeOfDayTarget::OutOfRange},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(timeOfDayTarget(now, c.tick, c.target.v).result, c.expected)
+    EXPECT_EQ(timeOfDayTarget(msOf(now), c.tick, c.target.v).result, c.expected)
         << c.target.v[0] << "-" << c.target.v[1] << "-" << c.target.v[2] << " tick " << c.tick;
 }
 
