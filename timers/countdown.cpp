@@ -244,8 +244,13 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
     remainingMs = remaining;
     if (countdownRepaint(remaining, SHOW_SEC != 0, lastMinute)) repaint(window);
     const CountdownSleep next = countdownSleep(remaining);
-    next.final ? sleepPrecisely(next.ms) : Sleep(next.ms);
-    if (next.final) break;
+    if (next.final) {
+      // Timed from a fresh reading: the repaint request above can take milliseconds.
+      const uint32_t late = GetTickCount();
+      if (!countdownEnded(target, late, now)) sleepPrecisely(target - late);
+      break;
+    }
+    Sleep(next.ms);
     if (SECOND_SOUND) playSecondTick();
   }
 

@@ -32,10 +32,11 @@ void handleTimeUp(HWND window, wchar_t* caption) {
     }
     return;
   }
+  // Posted, never sent: the window thread opens the file, this thread does not wait. The
+  // alarm goes first: the settings write below rewrites the whole file and takes milliseconds.
+  if (ALARM_PLAY) PostMessageW(window, WM_PLAY_SOUND, (WPARAM)ALARM_FILE, ALARM_LOOP);
   const bool repeat = repeatFollows(TIMER_LOOP, timerKind, JIKOKU_LOOP);
   if (!repeat) saveResumeFlag(0);
-  // Posted, never sent: the window thread opens the file, this thread does not wait.
-  if (ALARM_PLAY) PostMessageW(window, WM_PLAY_SOUND, (WPARAM)ALARM_FILE, ALARM_LOOP);
   formatTimeUpCaption(repeatCount, caption, 128);
 
   if (repeat) {
