@@ -167,7 +167,10 @@ TEST_F(Countdown, RacingStartsMakeOneLoopAndOneTimeUp) {
     });
   go = true;
   for (std::thread& t : starters) t.join();
-  // A count-down thread created while a loop runs leaves that loop alone.
+  // A count-down thread created while a loop runs leaves that loop alone. (Until the loop has
+  // begun, the newcomer may be the one that runs it: on a busy machine the started thread can
+  // come later.)
+  ASSERT_TRUE(pumpUntil([] { return remainingMs != 0u; }, 3000)) << "no loop began";
   HANDLE extra = CreateThread(nullptr, 0, countdownThread, window_.hwnd, 0, nullptr);
   ASSERT_NE(extra, nullptr);
   EXPECT_TRUE(pumpUntil([&] { return WaitForSingleObject(extra, 0) == WAIT_OBJECT_0; }, 800))
