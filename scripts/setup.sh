@@ -10,17 +10,37 @@ packages=(
     pulseaudio pulseaudio-utils sox
     googletest zip python3
     clang lld unzip
+    gcc-multilib locales
 )
 
 is_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
+# Wine can make a file or folder with a Japanese name only when glibc has a
+# UTF-8 Japanese locale.
+has_japanese_locale() {
+    locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'
+}
+
+make_japanese_locale() {
+    has_japanese_locale && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "setup.sh: the ja_JP.UTF-8 locale is missing; run as root to make it" >&2
+        exit 1
+    fi
+    grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >&2
+}
+
 missing=()
 for p in "${packages[@]}"; do
     is_installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    make_japanese_locale
+    exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "setup.sh: missing packages: ${missing[*]}; run as root to install them" >&2
@@ -35,3 +55,4 @@ export DEBIAN_FRONTEND=noninteractive
 echo "setup.sh: installing ${missing[*]}" >&2
 apt-get update -q >&2
 apt-get install -y -q "${missing[@]}" >&2
+make_japanese_locale
