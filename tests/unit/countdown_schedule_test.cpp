@@ -87,7 +87,7 @@ TEST(CountdownSchedule, EndIsReachedAtTheTargetAlsoAcrossTheOld32BitWrap) {
       {5000, 5000, true, 0},
       {5000, 7000, true, 0},
       {0x100000040ull, 0xFFFFFF00ull, false, 0x140},
-      {0x100000040ull + 69000, 0xFFFFFFFFull - 63000, false, 132001},
+      {0x100000040ull + 69000, 0xFFFFFFFFull - 63000, false, 132065},
       {0x100000040ull, 0x100000040ull, true, 0},
       {0x300000000ull, 0x100000000ull, false, 0xFFFFFFFFu},  // more than the read-out holds
   };

@@ -179,17 +179,16 @@ TEST(ResumeProgram, ShortenedOrEmptyFileGivesUpOnlyWhenTheEndPassed) {
   EXPECT_FALSE(planResume(kTick - kMinute, kTick, state, {}).resume);
 }
 
-TEST(ResumeProgram, StepEndingBeyondTheTickLimitGivesUpWithoutUnwindingPasses) {
-  // The second step is longer than the time left on the counter.
+TEST(ResumeProgram, LongestStepResumesWhateverTheUptime) {
   const std::vector<uint32_t> waits{1000, 4294000000u};
-  ResumePlan p = planProgramCatchUp(-500, kTick, waits, 0, 7, true);
-  EXPECT_FALSE(p.resume);
-  // With a short uptime the same step fits and counts on.
-  p = planProgramCatchUp(-500, 1000, waits, 0, 7, true);
-  ASSERT_TRUE(p.resume);
-  EXPECT_EQ(p.repeatCount, 7);
-  EXPECT_EQ(p.programStep, 1);
-  EXPECT_EQ(p.remainingMs, 4294000000u - 500u);
+  for (uint64_t tick : {uint64_t(1000), uint64_t(kTick), 0xFFFFFFFFull - 1000}) {
+    ResumePlan p = planProgramCatchUp(-500, tick, waits, 0, 7, true);
+    ASSERT_TRUE(p.resume) << tick;
+    EXPECT_EQ(p.repeatCount, 7);
+    EXPECT_EQ(p.programStep, 1);
+    EXPECT_EQ(p.remainingMs, 4294000000u - 500u);
+    EXPECT_EQ(p.targetTick, tick + 4294000000u - 500u);
+  }
 }
 
 TEST(ResumeProgram, PassCountThatWouldOverflowGivesUp) {
