@@ -2,12 +2,16 @@
  * offsets to the time that glibc hands out. The offsets are two decimal numbers of
  * milliseconds, "<wall clock> <tick count>", in the file named by VELMORA_CLOCK_FILE, read
  * again at most every 50 ms, so a test moves the clock of every process by rewriting it.
+ * New offsets take effect 150 ms after the file was written, by the real clock: every process
+ * has read them by then and all switch at the same instant. (Processes that disagreed about the
+ * tick count would stall: a wait that one computes ends in the other's future.)
  * 32-bit Wine reads the time through the 64-bit entry points; the 32-bit ones are covered too. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
@@ -20,7 +24,8 @@ typedef int (*gettimeofday64_fn)(struct timeval64*, void*);
 typedef int (*clock_gettime_fn)(clockid_t, struct timespec*);
 typedef int (*gettimeofday_fn)(struct timeval*, void*);
 
-static volatile int64_t wallOffsetMs, tickOffsetMs, nextReadNs;
+/* The offsets before and after the latest change, and the real wall-clock instant between. */
+static volatile int64_t oldWallMs, oldTickMs, wallOffsetMs, tickOffsetMs, switchNs, nextReadNs, writtenNs = -1;
 
 static clock_gettime64_fn realClockGettime64(void) {
   static clock_gettime64_fn fn;
@@ -37,36 +42,50 @@ static int64_t parse(const char** p) {
   return negative ? -value : value;
 }
 
-/* Re-reads the offsets when 50 ms have passed since the last reading (real monotonic time). */
-static void refresh(void) {
+static int64_t realNs(clockid_t clock) {
   struct timespec64 now;
   clock_gettime64_fn real = realClockGettime64();
-  if (!real || real(CLOCK_MONOTONIC, &now) != 0) return;
-  const int64_t nowNs = now.tv_sec * 1000000000LL + now.tv_nsec;
+  if (!real || real(clock, &now) != 0) return 0;
+  return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+/* Re-reads the offsets when 50 ms have passed since the last reading (real monotonic time). */
+static void refresh(void) {
+  const int64_t nowNs = realNs(CLOCK_MONOTONIC);
   if (nowNs < nextReadNs) return;
   nextReadNs = nowNs + 50000000LL;
   const char* path = getenv("VELMORA_CLOCK_FILE");
   if (!path) return;
   int fd = open(path, O_RDONLY);
   if (fd < 0) return;
+  struct stat info;
   char text[96];
-  ssize_t n = read(fd, text, sizeof text - 1);
+  ssize_t n = fstat(fd, &info) == 0 ? read(fd, text, sizeof text - 1) : -1;
   close(fd);
   if (n <= 0) return;
+  const int64_t written = (int64_t)info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+  if (written == writtenNs) return;
   text[n] = 0;
   const char* p = text;
   int64_t wall = parse(&p);
   int64_t tick = parse(&p);
+  const int first = writtenNs == -1;
+  const int switched = realNs(CLOCK_REALTIME) >= switchNs;
+  oldWallMs = first ? wall : switched ? wallOffsetMs : oldWallMs;
+  oldTickMs = first ? tick : switched ? tickOffsetMs : oldTickMs;
   wallOffsetMs = wall;
   tickOffsetMs = tick;
+  switchNs = written + 150000000LL;
+  writtenNs = written;
 }
 
 static int64_t offsetNs(clockid_t clock) {
   refresh();
+  const int switched = realNs(CLOCK_REALTIME) >= switchNs;
   switch (clock) {
-    case CLOCK_REALTIME: case CLOCK_REALTIME_COARSE: return wallOffsetMs * 1000000LL;
+    case CLOCK_REALTIME: case CLOCK_REALTIME_COARSE: return (switched ? wallOffsetMs : oldWallMs) * 1000000LL;
     case CLOCK_MONOTONIC: case CLOCK_MONOTONIC_RAW: case CLOCK_MONOTONIC_COARSE: case CLOCK_BOOTTIME:
-      return tickOffsetMs * 1000000LL;
+      return (switched ? tickOffsetMs : oldTickMs) * 1000000LL;
     default: return 0;
   }
 }

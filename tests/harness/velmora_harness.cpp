@@ -172,10 +172,10 @@ std::atomic<int> folderCounter{0};
 }  // namespace
 
 bool waitFor(const std::function<bool()>& pred, DWORD timeoutMs, DWORD pollMs) {
-    DWORD start = GetTickCount();
+    const ULONGLONG start = GetTickCount64();  // a wait that spans the 32-bit wrap ends on time
     for (;;) {
         if (pred()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
+        if (GetTickCount64() - start >= timeoutMs) return false;
         Sleep(pollMs);
     }
 }
