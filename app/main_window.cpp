@@ -143,6 +143,7 @@ void onCommand(HWND window, int id) {
     case CMD_README: openReadme(window); break;
     case CMD_VERSION: runMainDialog(window, IDD_VERSION, versionDialogProc); break;
     case CMD_EXIT: PostMessageW(window, WM_CLOSE, 0, 0); break;
+    case CMD_PAUSE: pauseToggleFromWindow(); break;
     default:
       if (id >= CMD_SELECT_PROGRAM_0 && id <= CMD_SELECT_PROGRAM_9) selectProgramTimer(id - CMD_SELECT_PROGRAM_0);
       break;
@@ -315,6 +316,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_STOP_SOUND: stopAlarm(); return 0;
     case WM_RUNNING_LOOK:
       keepAwakeWhileRunning(window);
+      applyLookRequest(window, message, wParam, lParam);
+      return 0;
+    case WM_PAUSED_LOOK:  // a paused timer keeps nothing awake; continuing asks again
+      keepAwakeStop();
       applyLookRequest(window, message, wParam, lParam);
       return 0;
     case WM_IDLE_LOOK:

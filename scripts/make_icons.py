@@ -6,6 +6,7 @@
 res/icon_idle.ico     256x256, white stopwatch on black (PNG-compressed entry)
 res/icon_version.ico  128x128, white stopwatch on black (32-bit bitmap entry)
 res/icon_running.ico  128x128, red stopwatch on black (32-bit bitmap entry)
+res/icon_paused.ico   128x128, amber stopwatch with a pause sign for a hand (32-bit bitmap entry)
 
 Plain Python 3 only (struct and zlib), so anyone can rebuild the icons.
 """
@@ -26,9 +27,10 @@ def segment_distance(px, py, ax, ay, bx, by):
     return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
 
 
-def stopwatch_shapes():
+def stopwatch_shapes(paused=False):
     """The drawing in unit coordinates (0..1, y down): a list of strokes
-    (segment end points and stroke width) and a list of filled circles."""
+    (segment end points and stroke width) and a list of filled circles.
+    Paused, two upright bars stand where the hand and its hub are."""
     cx, cy, r = 0.5, 0.57, 0.34
     strokes = []
     # Crown: a stem above the case and a wide cap on it.
@@ -43,10 +45,14 @@ def stopwatch_shapes():
         a = math.radians(90 * k - 90)
         strokes.append((cx + 0.22 * math.cos(a), cy + 0.22 * math.sin(a),
                         cx + 0.27 * math.cos(a), cy + 0.27 * math.sin(a), 0.04))
+    rings = [(cx, cy, r, 0.065)]          # the case: centre, radius, stroke width
+    if paused:
+        for x in (cx - 0.055, cx + 0.055):
+            strokes.append((x, cy - 0.1, x, cy + 0.1, 0.065))
+        return strokes, rings, []
     # Hand pointing at about two o'clock.
     a = math.radians(-30)
     strokes.append((cx, cy, cx + 0.2 * math.cos(a), cy + 0.2 * math.sin(a), 0.045))
-    rings = [(cx, cy, r, 0.065)]          # the case: centre, radius, stroke width
     dots = [(cx, cy, 0.045)]              # the hand's hub
     return strokes, rings, dots
 
@@ -65,9 +71,9 @@ def inside(x, y, shapes):
     return False
 
 
-def coverage_map(size):
+def coverage_map(size, paused=False):
     """Fraction of each pixel covered by the drawing, rows top to bottom."""
-    shapes = stopwatch_shapes()
+    shapes = stopwatch_shapes(paused)
     n = SUPERSAMPLE
     rows = []
     for j in range(size):
@@ -126,12 +132,13 @@ def write_icon(path, size, image):
 
 def main():
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
-    white, red = (255, 255, 255), (230, 0, 0)
+    white, red, amber = (255, 255, 255), (230, 0, 0), (255, 176, 0)
     big = coverage_map(256)
     small = coverage_map(128)
     write_icon(os.path.join(res, "icon_idle.ico"), 256, png_image(pixels(big, white)))
     write_icon(os.path.join(res, "icon_version.ico"), 128, bmp_image(pixels(small, white)))
     write_icon(os.path.join(res, "icon_running.ico"), 128, bmp_image(pixels(small, red)))
+    write_icon(os.path.join(res, "icon_paused.ico"), 128, bmp_image(pixels(coverage_map(128, True), amber)))
 
 
 if __name__ == "__main__":
