@@ -335,8 +335,9 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
   showRunningLook(window);
   saveResumeFlag(1);
   int lastMinute = -1;
+  if (paused) enterPause(window, pausedLeftMs);  // resumed paused at start-up
   while (!stopRequested) {
-    if (paused) {  // parked here, or resumed paused at start-up
+    if (paused) {
       if (!waitWhilePaused()) break;
       leavePause(window);
       lastMinute = -1;
