@@ -124,9 +124,11 @@ std::wstring refusedArgumentMessage(const wchar_t* argument) {
   std::wstring shown = argument ? argument : L"";
   if (shown.size() > 40) shown = shown.substr(0, 40) + L"…";
   return L"「" + shown + L"」はタイマーの長さとして読み取れません。\n\n"
-         L"次のどれかの形で指定してください。\n"
+         L"長さは次のどれかの形で指定してください。\n"
          L"・秒数：90\n"
-         L"・単位付き：90s、25m、2h、1h30m、1h30m15s（25分、1時間30分、90秒 も使えます）\n"
-         L"・時計の形：25:00（分:秒）、1:30:00（時:分:秒）\n\n"
+         L"・単位付き：90s、25m、2h、1h30m15s\n"
+         L"・日本語の単位：90秒、25分、1時間30分\n"
+         L"・分:秒：25:00\n"
+         L"・時:分:秒：1:30:00\n\n"
          L"タイマーはスタートしません。";
 }
