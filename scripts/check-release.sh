@@ -8,7 +8,7 @@
 #     its settings file appears beside it, and closes it.
 #
 #   bash scripts/check-release.sh                  # <build-release>/velmora-*-win32.zip
-#   bash scripts/check-release.sh path/to/velmora-1.09-win32.zip
+#   bash scripts/check-release.sh path/to/velmora-<version>-win32.zip
 #   BUILD_DIR=other bash scripts/check-release.sh  # the build folder of scripts/release.sh
 #
 # A screenshot of the running package is saved as <build>/release-check.png.
