@@ -12,6 +12,7 @@
 #include "programs/program_file.h"
 #include "res/resource.h"
 #include "shell/looks.h"
+#include "shell/message_async.h"
 #include "shell/tray_icon.h"
 #include "timers/countdown.h"
 #include "timers/resume.h"
@@ -26,18 +27,6 @@ HWND mainWindow = nullptr;
 COLORREF keyColourAvoiding(COLORREF key, COLORREF text) {
   if ((key & 0xFFFFFF) == (text & 0xFFFFFF)) return key ^ 0x010101;
   return key;
-}
-
-CommandLineInterval intervalFromArgument(const wchar_t* argument) {
-  CommandLineInterval r{false, 0, 0, 0};
-  int count = argument ? _wtoi(argument) : 0;
-  if (count < 1) return r;
-  r.given = true;
-  r.hours = count / 3600;
-  if (r.hours > 1193) r.hours = 1193;
-  r.minutes = (count % 3600) / 60;
-  r.seconds = count % 60;
-  return r;
 }
 
 ATOM registerMainWindowClass(HINSTANCE instance) {
@@ -118,7 +107,14 @@ int startFromCommandLine(HWND window) {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv) return 0;
-  CommandLineInterval interval = intervalFromArgument(argc >= 2 ? argv[1] : nullptr);
+  const wchar_t* argument = argc >= 2 ? argv[1] : nullptr;
+  CommandLineInterval interval = intervalFromArgument(argument);
+  if (interval.refused) {
+    // On a thread of its own: the window is up and answering while the box is open.
+    showMessageAsync(window, refusedArgumentMessage(argument).c_str(), L"Velmora", MB_ICONWARNING);
+    LocalFree(argv);
+    return 1;
+  }
   LocalFree(argv);
   if (!interval.given) return 0;
   intervalHours = interval.hours;

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "app/command_line.h"
+
 extern COLORREF customColors[16];            // custom slots of the colour chooser
 extern COLORREF transparentKeyColor;         // the frameless window's see-through colour
 extern HBRUSH backgroundBrush;               // solid brush of backgroundColour
@@ -11,18 +13,10 @@ extern HWND mainWindow;
 // The key colour moved off the text colour: XOR 0x010101 when their low 24 bits are equal.
 COLORREF keyColourAvoiding(COLORREF key, COLORREF text);
 
-// Interval from a command-line argument of whole seconds.
-struct CommandLineInterval {
-  bool given;  // the argument asked for a count-down (at least one second)
-  int hours, minutes, seconds;
-};
-// Parses the argument as _wtoi does; hours are capped at 1193, minutes and seconds come from
-// the uncapped division.
-CommandLineInterval intervalFromArgument(const wchar_t* argument);
-
 ATOM registerMainWindowClass(HINSTANCE instance);
 HWND createMainWindow(HINSTANCE instance, int showCommand);
-// 1 when the command line asked for a count-down (started here), 0 otherwise.
+// 1 when the command line gave a length (its count-down started here, or the argument was
+// refused with a message and nothing starts), 0 otherwise.
 int startFromCommandLine(HWND window);
 // The whole program: start-up, message loop, clean-up. Returns the exit code.
 int runVelmora(HINSTANCE instance, int showCommand);

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Proves that the release package runs on its own: unzips it into an empty folder, checks
-# that velmora.exe imports system DLLs only, starts it under a private Wine session, waits
-# for its painted window, checks that its settings file appears beside it, and closes it.
+# Proves that the release is reproducible and that the package runs on its own:
+#  1. clones the current commit twice into separate temporary folders, makes the package in
+#     each with scripts/release.sh and compares the two zips byte for byte (uncommitted
+#     changes are not part of it; VELMORA_SKIP_TWIN_BUILD=1 skips this step);
+#  2. unzips the package into an empty folder, checks that velmora.exe imports system DLLs
+#     only, starts it under a private Wine session, waits for its painted window, checks that
+#     its settings file appears beside it, and closes it.
 #
 #   bash scripts/check-release.sh                  # <build-release>/velmora-*-win32.zip
-#   bash scripts/check-release.sh path/to/velmora-1.09-win32.zip
+#   bash scripts/check-release.sh path/to/velmora-<version>-win32.zip
 #   BUILD_DIR=other bash scripts/check-release.sh  # the build folder of scripts/release.sh
 #
 # A screenshot of the running package is saved as <build>/release-check.png.
@@ -35,6 +39,38 @@ fail() {
     echo "check-release.sh: FAIL: $*" >&2
     exit 1
 }
+
+if [ "${VELMORA_SKIP_TWIN_BUILD:-0}" != 1 ]; then
+    commit="$(git -C "$root" rev-parse HEAD)"
+    echo "== two packages of commit $commit, built in separate folders"
+    twins="$(mktemp -d)"
+    trap 'rm -rf "$twins"' EXIT
+    for twin in one two; do
+        git clone -q --shared --no-checkout "$root" "$twins/$twin"
+        git -C "$twins/$twin" checkout -q --detach "$commit"
+        # The second build runs at a later time from another path: neither may show in the bytes.
+        BUILD_DIR="$twins/$twin/build-release" bash "$twins/$twin/scripts/release.sh" \
+            >"$twins/$twin.log" 2>&1 || {
+            tail -n 40 "$twins/$twin.log" >&2
+            fail "scripts/release.sh failed in the clone $twins/$twin"
+        }
+    done
+    first="$(ls "$twins"/one/build-release/velmora-*-win32.zip)"
+    second="$(ls "$twins"/two/build-release/velmora-*-win32.zip)"
+    if ! cmp "$first" "$second"; then
+        mkdir -p "$twins/x1" "$twins/x2"
+        unzip -q "$first" -d "$twins/x1"
+        unzip -q "$second" -d "$twins/x2"
+        for f in $(ls "$twins/x1"); do
+            cmp -l "$twins/x1/$f" "$twins/x2/$f" | head -n 5 | sed "s|^|  $f: |" >&2 || true
+        done
+        fail "two packages of one commit differ"
+    fi
+    echo "byte-identical: $(basename "$first"), $(stat -c %s "$first") bytes," \
+        "sha256 $(sha256sum "$first" | cut -d' ' -f1)"
+    rm -rf "$twins"
+    trap - EXIT
+fi
 
 echo "== package $zip"
 expected="LICENSE.txt Readme.txt alarm.wav second.wav velmora.exe"

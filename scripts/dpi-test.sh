@@ -55,4 +55,8 @@ fi
 (wineserver -p || true; wine wineboot) </dev/null >/dev/null 2>&1
 
 export VELMORA_DPI="$dpi"
+# The test saves its pictures into VELMORA_SHOTS (a Unix path) when set; the folder must exist.
+if [ -n "${VELMORA_SHOTS:-}" ]; then
+    mkdir -p "$VELMORA_SHOTS"
+fi
 wine "$@" </dev/null

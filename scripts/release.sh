@@ -7,7 +7,8 @@
 #   VELMORA_TOOLCHAIN=cmake/toolchain-i686-mingw-clang.cmake bash scripts/release.sh
 #
 # The version is the project VERSION of CMakeLists.txt. File times in the zip are those of
-# the last commit, so two packages of one commit differ only in the executable's own bytes.
+# the last commit and velmora.exe carries no link time, so two packages of one commit are
+# byte-identical (scripts/check-release.sh checks it).
 # scripts/check-release.sh then proves that the package runs from an empty folder.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -53,8 +54,10 @@ done
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 cp "$bin/velmora.exe" "$bin/Readme.txt" "$bin/alarm.wav" "$bin/second.wav" "$stage/"
-# Symbols are of no use to the user and make up a third of the file.
-i686-w64-mingw32-strip --strip-all "$stage/velmora.exe"
+# Symbols are of no use to the user and make up a third of the file. strip writes the PE
+# header anew with the current time unless SOURCE_DATE_EPOCH names one: 0, as the linker left
+# it, so the checksum is fixed too.
+SOURCE_DATE_EPOCH=0 i686-w64-mingw32-strip --strip-all "$stage/velmora.exe"
 # Notepad of older Windows shows a file with bare LF line ends as one line.
 sed 's/\r$//; s/$/\r/' LICENSE >"$stage/LICENSE.txt"
 

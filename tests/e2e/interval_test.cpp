@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "velmora_harness.h"
 
 using e2e::VelmoraProcess;
@@ -181,18 +182,19 @@ TEST(IntervalE2E, ZeroIntervalStartsNothingAndShowsNothing) {
   EXPECT_TRUE(app.close()) << app.lastError();
 }
 
-TEST(IntervalE2E, CommandLineCountDownStartsAtOnceOrIsRefusedBeyondTheTickCounter) {
+TEST(IntervalE2E, CommandLineCountDownStartsAtOnceOrIsRefused) {
+  enum Outcome { Starts, BeyondTheTickCounter, NotALength };
   struct Case {
     const wchar_t* argument;
-    bool starts;
-  } cases[] = {{L"3600abc", true}, {L"4300000", false}};
+    Outcome outcome;
+  } cases[] = {{L"1h", Starts}, {L"4300000", BeyondTheTickCounter}, {L"3600abc", NotALength}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "argument " << std::string(c.argument, c.argument + wcslen(c.argument)));
     VelmoraProcess app;
     ASSERT_TRUE(app.writeSettings(settings(L"", 5)));
     long long before = localNowSeconds();
     ASSERT_TRUE(app.start(c.argument)) << app.lastError();
-    if (c.starts) {
+    if (c.outcome == Starts) {
       EXPECT_NE(app.waitForMessageBox(kStartNotice), nullptr);
       EXPECT_TRUE(app.waitForTitle(kRunning));
       long long end = secondsOf(storedEnd(app));
@@ -200,11 +202,14 @@ TEST(IntervalE2E, CommandLineCountDownStartsAtOnceOrIsRefusedBeyondTheTickCounte
       EXPECT_LE(end, before + 3602);
     } else {
       // 4,300,000 s is 1194:26:40; capped to 1193:26:40, still past the 32-bit tick counter.
-      HWND box = app.waitForMessageBox(L"設定できる時間の範囲を超えています");
+      HWND box = app.waitForMessageBox(c.outcome == NotALength ? refusedArgumentMessage(c.argument)
+                                                               : L"設定できる時間の範囲を超えています");
       ASSERT_NE(box, nullptr);
       EXPECT_EQ(VelmoraProcess::caption(box), L"Velmora");
-      EXPECT_EQ(app.title(), L"Velmora");
       VelmoraProcess::pressButton(box, IDOK);
+      ASSERT_TRUE(VelmoraProcess::waitForGone(box));
+      EXPECT_EQ(app.title(), L"Velmora");
+      EXPECT_EQ(app.findMessageBox(kStartNotice), nullptr);
     }
     // The argument is not a new setting.
     EXPECT_EQ(app.iniString(L"TIMER_SETTING", L"SEC"), L"5");

@@ -417,7 +417,7 @@ TEST_F(MalformedProgramFiles, RandomBytesAndHugeLinesLoadWithoutHarm) {
 
 // --- command line and dialog texts ---
 
-TEST(MalformedArguments, CommandLineSecondsFollowTheWideIntegerReading) {
+TEST(MalformedArguments, CommandLineNumbersFollowTheWideIntegerReadingAndTheRestIsRefused) {
   std::mt19937 random(42);
   static const wchar_t* const fixed[] = {L"", L"0", L"-1", L"1", L"59", L"60", L"3599", L"3600", L"4294967",
                                          L"4294968", L"4294967296", L"2147483647", L"2147483648",
@@ -434,9 +434,18 @@ TEST(MalformedArguments, CommandLineSecondsFollowTheWideIntegerReading) {
     LPWSTR* argv = CommandLineToArgvW(command.c_str(), &argc);
     ASSERT_NE(argv, nullptr);
     const wchar_t* argument = argc >= 2 ? argv[1] : nullptr;
-    const int count = argument ? _wtoi(argument) : 0;
+    // Nothing in this alphabet makes a unit or clock form: a number alone (blanks, a sign,
+    // digits) is read as _wtoi reads it, a blank argument asks for nothing, the rest is refused.
+    const std::wstring text = argument ? argument : L"";
+    const size_t first = text.find_first_not_of(L" ");
+    const size_t digits = first == std::wstring::npos ? first : text.find_first_not_of(L"+-", first);
+    const bool plain = digits != std::wstring::npos && digits - first <= 1 &&
+                       text.find_first_of(L"0123456789１２", digits) == digits &&
+                       text.find_last_not_of(L" ") < text.find_first_not_of(L"0123456789１２", digits);
+    const int count = plain ? _wtoi(argument) : 0;
     const CommandLineInterval got = intervalFromArgument(argument);
     SCOPED_TRACE(testing::Message() << "case " << c << " count " << count);
+    EXPECT_EQ(got.refused, !plain && first != std::wstring::npos);
     EXPECT_EQ(got.given, count >= 1);
     if (count >= 1) {
       EXPECT_EQ(got.hours, count / 3600 > 1193 ? 1193 : count / 3600);

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "app/settings.h"
 #include "app/startup.h"
@@ -198,24 +199,37 @@ TEST(SettingsClamp, EachRule) {
   EXPECT_EQ(clampSettingValue(Clamp::NegToZero, -1, 0, 0, 0), 0);
 }
 
-TEST(StartupArithmetic, CommandLineSeconds) {
+TEST(StartupArithmetic, CommandLineLengthsInEveryFormOrARefusal) {
+  const int kRefused = -1, kNothing = -2;
   struct Case {
     const wchar_t* arg;
-    bool given;
-    int h, m, s;
+    int h, m, s;  // kRefused or kNothing in h: no count-down
   } cases[] = {
-      {L"90", true, 0, 1, 30},         {L"3600abc", true, 1, 0, 0},
-      {L"4300000", true, 1193, 26, 40}, {L"0", false, 0, 0, 0},
-      {L"-5", false, 0, 0, 0},          {L"abc", false, 0, 0, 0},
-      {L"  42", true, 0, 0, 42},        {nullptr, false, 0, 0, 0},
+      // A plain number: whole seconds, read leniently, capped with its remainder kept.
+      {L"90", 0, 1, 30},           {L"4300000", 1193, 26, 40}, {L"  42", 0, 0, 42},
+      {L"+30 ", 0, 0, 30},         {L"0", kNothing},           {L"-5", kNothing},
+      {L"", kNothing},             {nullptr, kNothing},
+      // Units, in either case and in Japanese.
+      {L"90s", 0, 1, 30},          {L"25m", 0, 25, 0},         {L"2H", 2, 0, 0},
+      {L"1h30m", 1, 30, 0},        {L"1H30M15S", 1, 30, 15},   {L"90m", 1, 30, 0},
+      {L"25分", 0, 25, 0},         {L"1時間30分15秒", 1, 30, 15}, {L"２５分", 0, 25, 0},
+      {L"1194h", 1193, 0, 0},      {L"0m", kNothing},
+      // Clock forms.
+      {L"25:00", 0, 25, 0},        {L"1:30", 0, 1, 30},        {L"1:30:00", 1, 30, 0},
+      {L"90:05", 1, 30, 5},        {L"0:00", kNothing},
+      // Anything else: refused, never a misread number of seconds.
+      {L"3600abc", kRefused},      {L"abc", kRefused},         {L"1.5h", kRefused},
+      {L"25min", kRefused},        {L"1h30", kRefused},        {L"30m1h", kRefused},
+      {L"5m5m", kRefused},         {L"1:5", kRefused},         {L"1:60", kRefused},
+      {L"1:00:00:00", kRefused},   {L"-5m", kRefused},         {L"1時30分", kRefused},
   };
   for (const auto& c : cases) {
-    CommandLineInterval r = intervalFromArgument(c.arg);
-    EXPECT_EQ(r.given, c.given) << (c.arg ? c.arg : L"(none)");
-    if (c.given) {
-      EXPECT_EQ(r.hours, c.h);
-      EXPECT_EQ(r.minutes, c.m);
-      EXPECT_EQ(r.seconds, c.s);
+    const CommandLineInterval r = intervalFromArgument(c.arg);
+    SCOPED_TRACE(testing::Message() << (c.arg ? std::string(c.arg, c.arg + wcslen(c.arg)) : "(none)"));
+    EXPECT_EQ(r.given, c.h >= 0);
+    EXPECT_EQ(r.refused, c.h == kRefused);
+    if (c.h >= 0) {
+      EXPECT_EQ(std::vector<int>({r.hours, r.minutes, r.seconds}), std::vector<int>({c.h, c.m, c.s}));
     }
   }
 }
