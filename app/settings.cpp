@@ -224,9 +224,12 @@ void readSettingsFile() {
   GetPrivateProfileStringW(ATIME, L"END_UTC", L"0", utc, 32, settingsFilePath);
   const long long endUtc = _wcstoi64(utc, nullptr, 10);
   targetUtcMs = endUtc > 0 ? endUtc : 0;
-  // A run saved paused: the time it had left. Files without the keys hold a running one.
+  // A run saved paused: the time it had left, up to the longest count-down (beyond the signed
+  // range that GetPrivateProfileIntW reads). Files without the keys hold a running one.
+  GetPrivateProfileStringW(ATIME, L"PAUSE_LEFT", L"0", utc, 32, settingsFilePath);
+  const long long left = _wcstoi64(utc, nullptr, 10);
   const bool savedPaused = GetPrivateProfileIntW(ATIME, L"PAUSED", 0, settingsFilePath) != 0;
-  pausedLeftMs = savedPaused ? (uint32_t)GetPrivateProfileIntW(ATIME, L"PAUSE_LEFT", 0, settingsFilePath) : 0;
+  pausedLeftMs = savedPaused && left > 0 && left <= 0xFFFFFFFFll ? (uint32_t)left : 0;
   // The kind, repeat count and step written with the end win over the keys written after it.
   for (const SettingKey& k : timerStateKeys) {
     const int raw = (int)GetPrivateProfileIntW(ATIME, k.key, *k.value, settingsFilePath);
