@@ -183,11 +183,11 @@ TEST(IntervalE2E, ZeroIntervalStartsNothingAndShowsNothing) {
 }
 
 TEST(IntervalE2E, CommandLineCountDownStartsAtOnceOrIsRefused) {
-  enum Outcome { Starts, BeyondTheTickCounter, NotALength };
+  enum Outcome { Starts, BeyondTheLongestCountDown, NotALength };
   struct Case {
     const wchar_t* argument;
     Outcome outcome;
-  } cases[] = {{L"1h", Starts}, {L"4300000", BeyondTheTickCounter}, {L"3600abc", NotALength}};
+  } cases[] = {{L"1h", Starts}, {L"4300000", BeyondTheLongestCountDown}, {L"3600abc", NotALength}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "argument " << std::string(c.argument, c.argument + wcslen(c.argument)));
     VelmoraProcess app;
@@ -201,7 +201,8 @@ TEST(IntervalE2E, CommandLineCountDownStartsAtOnceOrIsRefused) {
       EXPECT_GE(end, before + 3599);
       EXPECT_LE(end, before + 3602);
     } else {
-      // 4,300,000 s is 1194:26:40; capped to 1193:26:40, still past the 32-bit tick counter.
+      // 4,300,000 s is 1194:26:40; capped to 1193:26:40, still past the longest count-down
+      // (4,294,967,295 ms).
       HWND box = app.waitForMessageBox(c.outcome == NotALength ? refusedArgumentMessage(c.argument)
                                                                : L"設定できる時間の範囲を超えています");
       ASSERT_NE(box, nullptr);
