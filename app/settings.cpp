@@ -1,4 +1,5 @@
 #include "app/settings.h"
+#include "app/data_folder.h"
 #include "timers/timer_state.h"
 
 #include <cstdio>
@@ -184,6 +185,7 @@ void loadSettings() {
   DWORD size = 260;
   if (!GetUserNameW(userName, &size)) userName[0] = 0;
   swprintf_s(settingsFilePath, 1024, L"%ls%ls Velmora.ini", programDirectory, userName);
+  settleDataFolder();
   readSettingsFile();
 }
 

@@ -8,6 +8,7 @@
 #include "app/click_timing.h"
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
@@ -26,7 +27,7 @@ constexpr double kTickLimit = 4294967295.0;
 // targetTick at 0 may start the next loop at once.
 std::atomic<int> countdownLoopActive{0};
 
-void repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+void repaint(HWND window) { InvalidateRect(followMainWindow(window), nullptr, FALSE); }
 
 void confirm(HWND window, const wchar_t* text, bool async) {
   if (balloonPreferred(window))

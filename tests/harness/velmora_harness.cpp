@@ -262,7 +262,7 @@ VelmoraProcess::~VelmoraProcess() {
     if (running()) killHard();
     closeHandles();
     // The program's files may stay locked for a moment after it ended.
-    for (int attempt = 0; attempt < 20 && !deleteTree(dir_); ++attempt) Sleep(100);
+    for (int attempt = 0; ownsFolder_ && attempt < 20 && !deleteTree(dir_); ++attempt) Sleep(100);
 }
 
 bool VelmoraProcess::fail(const std::wstring& message) {

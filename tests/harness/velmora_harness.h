@@ -65,6 +65,8 @@ public:
     // second.wav and Readme.txt into it from the test exe's folder. A failure
     // is reported by lastError() and makes every start() fail.
     VelmoraProcess();
+    // Runs the velmora.exe already in folder (no backslash at the end), which is kept.
+    explicit VelmoraProcess(const std::wstring& folder) : dir_(folder), folderReady_(true), ownsFolder_(false) {}
     // Kills the program if it still runs, then deletes the folder.
     ~VelmoraProcess();
     VelmoraProcess(const VelmoraProcess&) = delete;
@@ -159,6 +161,7 @@ private:
 
     std::wstring dir_;
     bool folderReady_ = false;
+    bool ownsFolder_ = true;
     std::wstring error_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;

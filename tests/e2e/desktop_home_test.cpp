@@ -1,0 +1,122 @@
+// A user's desktop rather than Wine's: a shell that goes away and comes back, a program
+// folder nobody may write to (run by scripts/locked-folder-test.sh, which locks the folder).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "look_support.h"
+#include "velmora_harness.h"
+
+using e2e::VelmoraProcess;
+using namespace look;
+
+namespace {
+
+HWND parentOf(HWND w) { return GetAncestor(w, GA_PARENT); }
+
+POINT topLeft(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  return {r.left, r.top};
+}
+
+// With VELMORA_SHOTS set (a Windows folder), the screen as a BMP there, for looking at.
+void shot(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  if (!GetEnvironmentVariableW(L"VELMORA_SHOTS", folder, MAX_PATH)) return;
+  e2e::captureClient(GetDesktopWindow()).saveBmp(std::wstring(folder) + L"\\" + name + L".bmp");
+}
+
+TEST(ShellRestart, TheCountDownOutlivesTheShellAndTheWindowEmbedsInTheNextOne) {
+  // The virtual screen starts left of and above the primary monitor: so does the host.
+  const RECT screen{-200, -100, 1024, 768};
+  auto shell = std::make_unique<DesktopHost>(L"Progman", screen);
+  VelmoraProcess app;
+  ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nALWAYS_TRAY=0\r\nALARM_PLAY=0\r\nWIN_SAVE=1\r\n"
+                                L"[WINDOW]\r\nLEFT=300\r\nTOP=200\r\nWIDTH=320\r\nHEIGHT=200\r\n"));
+  ASSERT_TRUE(app.start(L"12")) << app.lastError();
+  HWND w = app.window();
+  HWND started = app.waitForMessageBox(L"カウントダウンスタート");
+  ASSERT_NE(started, nullptr);
+  VelmoraProcess::pressButton(started, IDOK);
+  ASSERT_TRUE(app.key(VK_F11));
+  ASSERT_TRUE(e2e::waitFor([&] { return parentOf(w) == shell->hwnd(); }, 5000));
+  EXPECT_TRUE(e2e::waitFor([&] { return topLeft(w).x == 300 && topLeft(w).y == 200; }, 3000))
+      << "embedded where it was saved, not at " << topLeft(w).x << "," << topLeft(w).y;
+  shot(L"shell-before");
+
+  shell.reset();  // the shell ends, and its windows with it
+  HWND again = nullptr;
+  ASSERT_TRUE(e2e::waitFor([&] { return (again = app.findMainWindow()) != nullptr && again != w; }, 5000))
+      << "running " << app.running() << " old " << IsWindow(w) << " parent " << parentOf(w) << " desk " << GetDesktopWindow();
+  EXPECT_TRUE(IsWindowVisible(again));
+  EXPECT_EQ(topLeft(again).x, 300);
+  shot(L"shell-gone");
+
+  shell = std::make_unique<DesktopHost>(L"Progman", screen);
+  PostMessageW(again, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  ASSERT_TRUE(e2e::waitFor([&] { return parentOf(again) == shell->hwnd(); }, 5000));
+  EXPECT_EQ(topLeft(again).y, 200);
+  EXPECT_EQ(e2e::windowText(again), L"間隔指定タイマー作動中 - Velmora");
+  shot(L"shell-back");
+
+  HWND up = app.waitForMessageBox(L"時間になりました", 20000);
+  ASSERT_NE(up, nullptr) << "the count-down went on to its end";
+  VelmoraProcess::pressButton(up, IDOK);
+  PostMessageW(again, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.waitForExit(10000));
+  EXPECT_EQ(app.exitCode(), 0u);
+}
+
+// Environment of scripts/locked-folder-test.sh: the locked folder holding the program, a
+// settings file and a program timer file, and a folder to stand for %LOCALAPPDATA%.
+std::wstring env(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = L"";
+  GetEnvironmentVariableW(name, value, MAX_PATH);
+  return value;
+}
+
+TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurviveARestart) {
+  const std::wstring locked = env(L"VELMORA_LOCKED_FOLDER"), appData = env(L"VELMORA_LOCKED_APPDATA");
+  if (locked.empty()) GTEST_SKIP() << "run by scripts/locked-folder-test.sh";
+  HANDLE probe = CreateFileW((locked + L"\\probe.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_EQ(probe, INVALID_HANDLE_VALUE) << "the folder is not locked";
+  const std::wstring perUser = appData + L"\\Velmora\\";
+  const std::wstring ini = perUser + VelmoraProcess::settingsFileName();
+  const std::wstring moved = L"プログラムのフォルダーに書き込めないため、設定とプログラムタイマーは次のフォルダーに保存します。\n";
+
+  SetEnvironmentVariableW(L"LOCALAPPDATA", appData.c_str());
+  VelmoraProcess app(locked);
+  ASSERT_TRUE(app.start()) << app.lastError();
+  HWND notice = app.waitForMessageBox(moved + perUser);
+  ASSERT_NE(notice, nullptr) << "told where the settings went";
+  shot(L"locked-folder-notice");
+  VelmoraProcess::pressButton(notice, IDOK);
+  EXPECT_EQ(GetPrivateProfileIntW(L"TIMER_SETTING", L"MIN", -1, ini.c_str()), 5u) << "started from the old file";
+  const std::wstring timer = perUser + e2e::currentUserName() + L"_program_timer_0.txt";
+  EXPECT_NE(GetFileAttributesW(timer.c_str()), INVALID_FILE_ATTRIBUTES) << "program timer copied";
+
+  ASSERT_TRUE(app.command(3));  // repeat on: one key written
+  EXPECT_TRUE(e2e::waitFor([&] { return GetPrivateProfileIntW(L"OPTION_SETTING", L"TIMER_LOOP", 0, ini.c_str()) == 1; },
+                           5000));
+  EXPECT_TRUE(app.findMessageBox(L"設定ファイルの書き込みに失敗しました") == nullptr);
+  ASSERT_TRUE(app.close()) << app.lastError();
+
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  EXPECT_EQ(app.waitForMessageBox(moved + perUser, 1500), nullptr) << "told once only";
+  ASSERT_TRUE(app.close()) << app.lastError();
+  EXPECT_EQ(GetPrivateProfileIntW(L"OPTION_SETTING", L"TIMER_LOOP", 0, ini.c_str()), 1u);
+
+  // Neither folder writable: the per-user folder would be inside the locked one.
+  SetEnvironmentVariableW(L"LOCALAPPDATA", locked.c_str());
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  HWND neither = app.waitForMessageBox(
+      L"プログラムのフォルダーにも次のフォルダーにも書き込めないため、設定とプログラムタイマーの変更は保存できません。\n" +
+      locked + L"\\Velmora\\");
+  EXPECT_NE(neither, nullptr);
+  if (neither) VelmoraProcess::pressButton(neither, IDOK);
+  ASSERT_TRUE(app.close()) << app.lastError();
+}
+
+}  // namespace
