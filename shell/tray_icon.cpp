@@ -31,13 +31,15 @@ bool clickThroughWaitsForTray = false;
 constexpr UINT_PTR kTrayRetryTimer = 0x7E1;
 constexpr int kTrayRetries = 30;
 int trayRetriesLeft = 0;
+HWND trayRetryWindow = nullptr;
 bool trayIconPresent = false;
 
 void CALLBACK retryTrayIcon(HWND window, UINT, UINT_PTR, DWORD);
 
 void retryTrayIconLater(HWND window) {
-  if (trayRetriesLeft > 0) return;  // already retrying: the count goes on
+  if (trayRetriesLeft > 0 && trayRetryWindow == window) return;  // already retrying: the count goes on
   trayRetriesLeft = kTrayRetries;
+  trayRetryWindow = window;
   SetTimer(window, kTrayRetryTimer, 2000, retryTrayIcon);
 }
 

@@ -50,8 +50,8 @@ TEST(ShellRestart, TheCountDownOutlivesTheShellAndTheWindowEmbedsInTheNextOne) {
   HWND again = nullptr;
   ASSERT_TRUE(e2e::waitFor([&] { return (again = app.findMainWindow()) != nullptr && again != w; }, 5000))
       << "running " << app.running() << " old " << IsWindow(w) << " parent " << parentOf(w) << " desk " << GetDesktopWindow();
-  EXPECT_TRUE(IsWindowVisible(again));
-  EXPECT_EQ(topLeft(again).x, 300);
+  EXPECT_TRUE(e2e::waitFor([&] { return IsWindowVisible(again) && topLeft(again).x == 300; }, 3000))
+      << "a visible window where the old one was";
   shot(L"shell-gone");
 
   shell = std::make_unique<DesktopHost>(L"Progman", screen);
