@@ -87,7 +87,7 @@ TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurvi
   const std::wstring moved = L"プログラムのフォルダーに書き込めないため、設定とプログラムタイマーは次のフォルダーに保存します。\n";
 
   SetEnvironmentVariableW(L"LOCALAPPDATA", appData.c_str());
-  VelmoraProcess app(locked);
+  VelmoraProcess app(VelmoraProcess::Existing::Folder, locked);
   ASSERT_TRUE(app.start()) << app.lastError();
   HWND notice = app.waitForMessageBox(moved + perUser);
   ASSERT_NE(notice, nullptr) << "told where the settings went";
@@ -116,6 +116,34 @@ TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurvi
       locked + L"\\Velmora\\");
   EXPECT_NE(neither, nullptr);
   if (neither) VelmoraProcess::pressButton(neither, IDOK);
+  ASSERT_TRUE(app.close()) << app.lastError();
+}
+
+}  // namespace
+
+namespace {
+
+// A Japanese user's folder: Japanese words, a space, and a character outside the BMP.
+TEST(JapaneseFolder, SettingsProgramTimersAndACountDownWorkFromIt) {
+  VelmoraProcess app(L"-タイマー 設定\U00020BB7");
+  ASSERT_TRUE(app.lastError().empty()) << app.lastError();
+  ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nALWAYS_TRAY=0\r\nSTART_SYURYO_CHECK=0\r\n"));
+  ASSERT_TRUE(app.writeUtf16File(e2e::currentUserName() + L"_program_timer_0.txt", L"1000\t\t0\t手順𠮷\r\n"));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  ASSERT_TRUE(app.command(3));  // repeat on
+  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"TIMER_LOOP", 0) == 1; }, 5000));
+  ASSERT_TRUE(app.command(10));  // slot 0 down to slot 1: its file renamed, the names saved
+  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"PROGRAM_TIMER", L"NO", -1) == 1; }, 5000));
+  EXPECT_TRUE(app.fileExists(e2e::currentUserName() + L"_program_timer_1.txt"));
+  ASSERT_TRUE(app.close()) << app.lastError();
+
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  ASSERT_TRUE(app.command(3));  // read as on, so now off
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"OPTION_SETTING", L"TIMER_LOOP", 1) == 0; }, 5000));
+  ASSERT_TRUE(app.key(VK_F8));  // slot 1, loaded from the moved file, counts down its step
+  HWND step = app.waitForMessageBox(L"手順𠮷", 5000);
+  ASSERT_NE(step, nullptr) << "the step's count-down ended with its message";
+  VelmoraProcess::pressButton(step, IDOK);
   ASSERT_TRUE(app.close()) << app.lastError();
 }
 

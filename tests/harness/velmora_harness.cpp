@@ -240,9 +240,9 @@ Capture captureClient(HWND hwnd) {
 
 // ---------------------------------------------------------------- VelmoraProcess
 
-VelmoraProcess::VelmoraProcess() {
+VelmoraProcess::VelmoraProcess(const std::wstring& nameTail) {
     dir_ = tempDirectory() + L"\\velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++folderCounter);
+           std::to_wstring(++folderCounter) + nameTail;
     deleteTree(dir_);  // left over from an earlier run with the same process id
     if (!CreateDirectoryW(dir_.c_str(), nullptr)) {
         fail(lastErrorText(L"cannot create " + dir_));

@@ -64,9 +64,11 @@ public:
     // Makes %TEMP%\velmora-e2e-<pid>-<n>\ and copies velmora.exe, alarm.wav,
     // second.wav and Readme.txt into it from the test exe's folder. A failure
     // is reported by lastError() and makes every start() fail.
-    VelmoraProcess();
+    // nameTail goes at the end of the folder's name (a user's folder names, for example).
+    explicit VelmoraProcess(const std::wstring& nameTail = L"");
     // Runs the velmora.exe already in folder (no backslash at the end), which is kept.
-    explicit VelmoraProcess(const std::wstring& folder) : dir_(folder), folderReady_(true), ownsFolder_(false) {}
+    enum class Existing { Folder };
+    VelmoraProcess(Existing, const std::wstring& folder) : dir_(folder), folderReady_(true), ownsFolder_(false) {}
     // Kills the program if it still runs, then deletes the folder.
     ~VelmoraProcess();
     VelmoraProcess(const VelmoraProcess&) = delete;
