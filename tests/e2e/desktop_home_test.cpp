@@ -148,3 +148,26 @@ TEST(JapaneseFolder, SettingsProgramTimersAndACountDownWorkFromIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WindowPlace, ADragWritesThePlaceOnceWhenItEnds) {
+  VelmoraProcess app;
+  ASSERT_TRUE(app.writeSettings(L"[OPTION_SETTING]\r\nALWAYS_TRAY=0\r\nWIN_SAVE=1\r\n"
+                                L"[WINDOW]\r\nLEFT=100\r\nTOP=100\r\nWIDTH=300\r\nHEIGHT=200\r\n"));
+  ASSERT_TRUE(app.start()) << app.lastError();
+  HWND w = app.window();
+  SendMessageW(w, WM_ENTERSIZEMOVE, 0, 0);
+  for (int x = 110; x <= 150; x += 10) SetWindowPos(w, nullptr, x, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(w, nullptr, 0, 0, 320, 210, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(app.iniInt(L"WINDOW", L"LEFT"), 100) << "nothing written during the drag";
+  EXPECT_EQ(app.iniInt(L"WINDOW", L"WIDTH"), 300);
+  SendMessageW(w, WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"WINDOW", L"LEFT") == 150 && app.iniInt(L"WINDOW", L"TOP") == 120; }, 3000));
+  EXPECT_EQ(app.iniInt(L"WINDOW", L"WIDTH"), 320);
+  SetWindowPos(w, nullptr, 200, 130, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"WINDOW", L"LEFT") == 200; }, 3000)) << "a move outside a drag";
+  ASSERT_TRUE(app.close()) << app.lastError();
+}
+
+}  // namespace
