@@ -119,9 +119,6 @@ TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurvi
   ASSERT_TRUE(app.close()) << app.lastError();
 }
 
-}  // namespace
-
-namespace {
 
 // A Japanese user's folder: Japanese words, a space, and a character outside the BMP.
 TEST(JapaneseFolder, SettingsProgramTimersAndACountDownWorkFromIt) {
@@ -143,13 +140,11 @@ TEST(JapaneseFolder, SettingsProgramTimersAndACountDownWorkFromIt) {
   ASSERT_TRUE(app.key(VK_F8));  // slot 1, loaded from the moved file, counts down its step
   HWND step = app.waitForMessageBox(L"手順𠮷", 5000);
   ASSERT_NE(step, nullptr) << "the step's count-down ended with its message";
+  shot(L"time-up-flash");
   VelmoraProcess::pressButton(step, IDOK);
   ASSERT_TRUE(app.close()) << app.lastError();
 }
 
-}  // namespace
-
-namespace {
 
 TEST(WindowPlace, ADragWritesThePlaceOnceWhenItEnds) {
   VelmoraProcess app;
