@@ -110,6 +110,23 @@ TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurvi
   ASSERT_TRUE(app.close()) << app.lastError();
 }
 
+// A full disk (scripts/locked-folder-test.sh full): the settings file of exactly one block
+// would be cut short by a rewrite that needs a second one.
+TEST(FullDisk, SettingsWritesAreRefusedAndTold) {
+  const std::wstring folder = env(L"VELMORA_LOCKED_FOLDER");
+  if (folder.empty()) GTEST_SKIP() << "run by scripts/locked-folder-test.sh full";
+  VelmoraProcess app(VelmoraProcess::Existing::Folder, folder);
+  const std::string before = app.readBytes(VelmoraProcess::settingsFileName());
+  ASSERT_EQ(before.size(), 4096u);
+  ASSERT_TRUE(app.start()) << app.lastError();
+  ASSERT_TRUE(app.command(3));  // repeat on: refused
+  EXPECT_TRUE(VelmoraProcess::pressButton(
+      app.waitForMessageBox(L"ディスクの空き容量が足りないため、設定ファイルに書き込めませんでした"), IDOK));
+  ASSERT_TRUE(app.close()) << app.lastError();
+  EXPECT_TRUE(app.readBytes(VelmoraProcess::settingsFileName()) == before) << "the file is as it was";
+  EXPECT_EQ(GetPrivateProfileIntW(L"TIMER_SETTING", L"MIN", 0, app.settingsPath().c_str()), 5u);
+}
+
 // A Japanese user's folder: Japanese words, a space, and a character outside the BMP.
 TEST(JapaneseFolder, SettingsProgramTimersAndACountDownWorkFromIt) {
   VelmoraProcess app(L"-タイマー 設定\U00020BB7");
