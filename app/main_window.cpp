@@ -184,6 +184,8 @@ void flashWindow(HWND window, bool on) {
 void CALLBACK replaceLostMainWindow(HWND, UINT, UINT_PTR, DWORD) {
   if (closeRequested || IsWindow(mainWindow)) return;
   desktopHost = nullptr;
+  backgroundWindow = nullptr;  // went with the host; the next one belongs to the new window
+  backgroundWindowOwner = nullptr;
   releasePaintCache();
   deleteBackgroundImages();
   removeTrayIcon();

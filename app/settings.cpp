@@ -254,7 +254,7 @@ int readResumeFlag() { return (int)GetPrivateProfileIntW(TMR, L"RESUME", 0, sett
 // The profile functions rewrite the whole file, and on a full disk they leave it cut short
 // while reporting success: every key after the cut would be lost. A write goes ahead only
 // when the disk has room for the file twice over (or the room cannot be asked for).
-static bool settingsWriteRefused = false;  // the last write was refused for want of room
+static std::atomic<bool> settingsWriteRefused{false};  // the last write was refused for want of room
 
 bool settingsWriteFits(unsigned long long freeBytes, unsigned long long fileBytes, unsigned long long addedBytes) {
   return freeBytes >= 2 * (fileBytes + addedBytes) + 4096;

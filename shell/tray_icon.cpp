@@ -1,5 +1,6 @@
 #include "shell/tray_icon.h"
 
+#include <atomic>
 #include <cwchar>
 
 #include "app/click_timing.h"
@@ -32,7 +33,7 @@ constexpr UINT_PTR kTrayRetryTimer = 0x7E1;
 constexpr int kTrayRetries = 30;
 int trayRetriesLeft = 0;
 HWND trayRetryWindow = nullptr;
-bool trayIconPresent = false;
+std::atomic<bool> trayIconPresent{false};  // read by workers choosing a balloon
 
 void CALLBACK retryTrayIcon(HWND window, UINT, UINT_PTR, DWORD);
 
