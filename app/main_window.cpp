@@ -163,7 +163,7 @@ void onCreate(HWND window) {
 bool keepRunningWithoutHost = false;
 bool closeRequested = false;  // WM_CLOSE went on to DestroyWindow
 
-// The shell (Explorer ending, crashing or updating) destroys its windows and their children,
+// The shell (ending, crashing or updating) destroys its windows and their children,
 // ours too: the run goes on, and replaceLostMainWindow makes a new main window.
 void onHostGone(HWND window) {
   desktopHost = nullptr;
