@@ -162,6 +162,47 @@ void onCreate(HWND window) {
   trayLeftClickRecord.singleClickAction = trayToggleWindow;
 }
 
+bool keepRunningWithoutHost = false;
+bool closeRequested = false;  // WM_CLOSE went on to DestroyWindow
+
+// The shell (ending, crashing or updating) destroys its windows and their children,
+// ours too: the run goes on, and replaceLostMainWindow makes a new main window.
+void onHostGone(HWND window) {
+  desktopHost = nullptr;
+  if (!WIN_SAVE) return;
+  saveWindowPosition(window);
+  saveWindowSize(window);
+  saveWindowState(window);
+}
+
+// The window and its taskbar button flash until the time-up box is closed.
+void flashWindow(HWND window, bool on) {
+  FLASHWINFO flash{sizeof flash, window, on ? (DWORD)(FLASHW_ALL | FLASHW_TIMER) : (DWORD)FLASHW_STOP, 0, 0};
+  FlashWindowEx(&flash);
+}
+
+// A thread timer, so that any message loop of this thread runs it, a modal one too. It also
+// covers a system that takes the child window away without a WM_DESTROY.
+void CALLBACK replaceLostMainWindow(HWND, UINT, UINT_PTR, DWORD) {
+  if (closeRequested || IsWindow(mainWindow)) return;
+  desktopHost = nullptr;
+  backgroundWindow = nullptr;  // went with the host; the next one belongs to the new window
+  backgroundWindowOwner = nullptr;
+  releasePaintCache();
+  deleteBackgroundImages();
+  removeTrayIcon();
+  HWND window = createMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE);
+  if (!window) {
+    PostQuitMessage(1);
+    return;
+  }
+  if (targetTick == 0) return;
+  if (paused)
+    showPausedLook(window);
+  else
+    showRunningLook(window);
+}
+
 void onDestroy() {
   releasePaintCache();
   deleteBackgroundImages();
@@ -237,7 +278,21 @@ void takeSuggestedRect(HWND window, LPARAM lParam) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool inSizeMove = false;
+
+void onExitSizeMove(HWND window) {
+  inSizeMove = false;
+  if (!WIN_SAVE || IsZoomed(window) || IsIconic(window)) return;
+  saveWindowPosition(window);
+  saveWindowSize(window);
+}
+
 }  // namespace
+
+void keepMainWindowAlive() {
+  keepRunningWithoutHost = true;
+  SetTimer(nullptr, 0, 1000, replaceLostMainWindow);
+}
 
 bool commandBlockedByDialog(int id) {
   switch (id) {
@@ -262,6 +317,7 @@ void setDialogSmallIcon(HWND dialog) {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
+    embedAgainWhenShellIsBack(window);
     onTaskbarCreated(window);
     return 0;
   }
@@ -271,13 +327,19 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE: onCreate(window); return 0;
     case WM_DESTROY:
-      onDestroy();
+      if (keepRunningWithoutHost && !closeRequested && desktopHost)
+        onHostGone(window);
+      else
+        onDestroy();
       return DefWindowProcW(window, message, wParam, lParam);
+    // A drag moves the window many times: its place is written once, when the drag ends.
+    case WM_ENTERSIZEMOVE: inSizeMove = true; return 0;
+    case WM_EXITSIZEMOVE: onExitSizeMove(window); return 0;
     case WM_MOVE:
-      if (WIN_SAVE) saveWindowPosition(window);
+      if (WIN_SAVE && !inSizeMove) saveWindowPosition(window);
       return 0;
     case WM_SIZE:
-      if (WIN_SAVE && wParam == SIZE_RESTORED) saveWindowSize(window);
+      if (WIN_SAVE && !inSizeMove && wParam == SIZE_RESTORED) saveWindowSize(window);
       return 0;
     case WM_PAINT: paintDisplay(window); return 0;
     case WM_DPICHANGED: takeSuggestedRect(window, lParam); return 0;
@@ -286,6 +348,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
           MessageBoxW(window, L"終了しますがいいですか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES)
         return 0;
       if (WIN_SAVE) saveWindowState(window);
+      closeRequested = true;
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_COMMAND: onCommand(window, LOWORD(wParam)); return 0;
     case WM_SYSCOMMAND:
@@ -313,6 +376,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MM_MCINOTIFY: onAlarmNotify(window, wParam); return 0;
     case WM_TRAY_CALLBACK: onTrayCallback(window, wParam, lParam); return 0;
     case WM_PLAY_SOUND: onPlaySoundRequest(window, wParam, lParam); return 0;
+    case WM_FLASH_WINDOW: flashWindow(window, wParam != 0); return 0;
     case WM_STOP_SOUND: stopAlarm(); return 0;
     case WM_RUNNING_LOOK:
       keepAwakeWhileRunning(window);

@@ -1,4 +1,5 @@
 #include "app/settings.h"
+#include "app/data_folder.h"
 #include "timers/timer_state.h"
 
 #include <cstdio>
@@ -184,6 +185,7 @@ void loadSettings() {
   DWORD size = 260;
   if (!GetUserNameW(userName, &size)) userName[0] = 0;
   swprintf_s(settingsFilePath, 1024, L"%ls%ls Velmora.ini", programDirectory, userName);
+  settleDataFolder();
   readSettingsFile();
 }
 
@@ -261,6 +263,32 @@ int readWindowInt(const wchar_t* key, int defaultValue) {
 
 int readResumeFlag() { return (int)GetPrivateProfileIntW(TMR, L"RESUME", 0, settingsFilePath); }
 
+// The profile functions rewrite the whole file, and on a full disk they leave it cut short
+// while reporting success: every key after the cut would be lost. A write goes ahead only
+// when the disk has room for the file twice over (or the room cannot be asked for).
+static std::atomic<bool> settingsWriteRefused{false};  // the last write was refused for want of room
+
+bool settingsWriteFits(unsigned long long freeBytes, unsigned long long fileBytes, unsigned long long addedBytes) {
+  return freeBytes >= 2 * (fileBytes + addedBytes) + 4096;
+}
+
+static bool roomForSettingsWrite(size_t addedChars) {
+  wchar_t folder[1024];
+  wcscpy_s(folder, settingsFilePath);
+  wchar_t* slash = wcsrchr(folder, L'\\');
+  if (!slash) return true;
+  slash[1] = L'\0';
+  ULARGE_INTEGER freeBytes{};
+  if (!GetDiskFreeSpaceExW(folder, &freeBytes, nullptr, nullptr)) return true;
+  WIN32_FILE_ATTRIBUTE_DATA file{};
+  unsigned long long size = 0;
+  if (GetFileAttributesExW(settingsFilePath, GetFileExInfoStandard, &file))
+    size = ((unsigned long long)file.nFileSizeHigh << 32) | file.nFileSizeLow;
+  settingsWriteRefused = !settingsWriteFits(freeBytes.QuadPart, size, addedChars * sizeof(wchar_t) + 256);
+  if (settingsWriteRefused) SetLastError(ERROR_DISK_FULL);
+  return !settingsWriteRefused;
+}
+
 // A file first created by the profile functions would be written in the ANSI code page;
 // one that starts with a UTF-16LE byte-order mark stays UTF-16.
 static void createSettingsFileIfMissing() {
@@ -274,6 +302,7 @@ static void createSettingsFileIfMissing() {
 }
 
 BOOL writeSettingString(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
+  if (!roomForSettingsWrite(value ? wcslen(value) : 0)) return FALSE;
   createSettingsFileIfMissing();
   return WritePrivateProfileStringW(section, key, value, settingsFilePath);
 }
@@ -287,7 +316,10 @@ BOOL writeSettingInt(const wchar_t* section, const wchar_t* key, int value) {
 BOOL writeOptionInt(const wchar_t* key, int value) { return writeSettingInt(OPT, key, value); }
 
 void showSettingsWriteFailure(HWND owner) {
-  MessageBoxW(owner, L"設定ファイルの書き込みに失敗しました", L"Velmora", MB_ICONERROR);
+  MessageBoxW(owner,
+              settingsWriteRefused ? L"ディスクの空き容量が足りないため、設定ファイルに書き込めませんでした"
+                                   : L"設定ファイルの書き込みに失敗しました",
+              L"Velmora", MB_ICONERROR);
 }
 
 BOOL writeOptionGroup(HWND owner, const IntKeyValue* items, int count) {
@@ -345,6 +377,10 @@ void saveTargetTime(HWND window) {
                            paused ? pausedLeftMs.load() : 0u);
   for (int i = 0; i < n; ++i)
     if (section[i] == L'|') section[i] = L'\0';
+  if (!roomForSettingsWrite(320)) {
+    showSettingsWriteFailure(window);
+    return;
+  }
   createSettingsFileIfMissing();
   if ((n < 0 || !WritePrivateProfileSectionW(ATIME, section, settingsFilePath)) && window)
     showSettingsWriteFailure(window);

@@ -87,7 +87,10 @@ BOOL writeSettingString(const wchar_t* section, const wchar_t* key, const wchar_
 BOOL writeSettingInt(const wchar_t* section, const wchar_t* key, int value);
 // One OPTION_SETTING integer key.
 BOOL writeOptionInt(const wchar_t* key, int value);
-// Shows "設定ファイルの書き込みに失敗しました" over the owner.
+// A settings write fits on the disk: room for the file and the new text twice over.
+bool settingsWriteFits(unsigned long long freeBytes, unsigned long long fileBytes, unsigned long long addedBytes);
+// Shows "設定ファイルの書き込みに失敗しました" over the owner, or that the disk is full when
+// the last write was refused for want of room.
 void showSettingsWriteFailure(HWND owner);
 // Writes a group of OPTION_SETTING integer keys in order; only the first write is tested.
 // On its failure shows the failure message (when owner is given), skips the rest, returns FALSE.

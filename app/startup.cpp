@@ -1,9 +1,11 @@
 #include "app/startup.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <commctrl.h>
 #include <cstdlib>
 
+#include "app/data_folder.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/window_placement.h"
@@ -22,7 +24,9 @@ COLORREF customColors[16];
 COLORREF transparentKeyColor = RGB(111, 111, 111);
 HBRUSH backgroundBrush = nullptr;
 HBRUSH keyColorBrush = nullptr;
-HWND mainWindow = nullptr;
+std::atomic<HWND> mainWindow{nullptr};
+
+HWND followMainWindow(HWND window) { return IsWindow(window) ? window : mainWindow.load(); }
 
 COLORREF keyColourAvoiding(COLORREF key, COLORREF text) {
   if ((key & 0xFFFFFF) == (text & 0xFFFFFF)) return key ^ 0x010101;
@@ -129,7 +133,29 @@ int startFromCommandLine(HWND window) {
   return 1;
 }
 
+// A DLL that a system DLL loads by name comes from the system folder only, never from the
+// program's folder (a Downloads folder may hold a planted one). Looked up at run time: the
+// call exists from Windows 8 on, and on Windows 7 only with its loader update.
+static void restrictDllSearch() {
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  auto set = kernel ? (SetDefaultDllDirectoriesFunction)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories")
+                    : nullptr;
+  if (set) set(kSearchSystem32);
+}
+
 int runVelmora(HINSTANCE instance, int showCommand) {
+  restrictDllSearch();
+  // ShellExecuteW (Readme.txt, the version dialog's link) may hand the work to shell
+  // extensions that need COM on the calling thread: the window thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const int code = runVelmoraWindow(instance, showCommand);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return code;
+}
+
+int runVelmoraWindow(HINSTANCE instance, int showCommand) {
   for (COLORREF& c : customColors) c = 0x00FFFFFF;
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
@@ -155,6 +181,8 @@ int runVelmora(HINSTANCE instance, int showCommand) {
     deleteBrushes();
     return -1;
   }
+  tellDataFolder(mainWindow);
+  keepMainWindowAlive();
   HACCEL accelerators = LoadAcceleratorsW(instance, L"VELMORA_ACC");
   // Before anything loads a program timer: a move cut short leaves a slot without its file.
   recoverProgramTimerMoveAtStart(mainWindow);

@@ -8,6 +8,7 @@
 #include "shell/tray_icon.h"
 
 HWND backgroundWindow = nullptr;
+HWND desktopHost = nullptr;
 HWND backgroundWindowOwner = nullptr;
 WNDCLASSEXW backgroundWindowClass{};
 
@@ -85,12 +86,20 @@ BOOL CALLBACK findDesktopHost(HWND window, LPARAM hostOut) {
   return TRUE;
 }
 
+POINT hostPointFromScreen(POINT screen, POINT hostClientOrigin) {
+  return {screen.x - hostClientOrigin.x, screen.y - hostClientOrigin.y};
+}
+
 BOOL embedInDesktop(HWND window) {
   HWND host = nullptr;
   EnumWindows(findDesktopHost, (LPARAM)&host);
+  desktopHost = host;
   if (!host) host = GetDesktopWindow();
   if (!host) return FALSE;
-  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // No shell (yet): a top-level window at the back until "TaskbarCreated" brings one.
+  SetWindowPos(window, desktopHost ? HWND_NOTOPMOST : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT screen{};
+  GetWindowRect(window, &screen);
   if (isFramed(window)) {
     SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
     SetParent(window, host);
@@ -100,14 +109,34 @@ BOOL embedInDesktop(HWND window) {
     SetLayeredWindowAttributes(window, 0, 0, 0);
     applyLayeredAttributes(window);
   }
+  // The window keeps its coordinates, now read from the host's client area, which starts at
+  // the virtual screen's corner: left of or above the primary monitor on some desktops.
+  POINT origin{0, 0};
+  if (desktopHost) ClientToScreen(host, &origin);
+  const POINT at = hostPointFromScreen({screen.left, screen.top}, origin);
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (IsWindow(backgroundWindow)) SetParent(backgroundWindow, host);
   return TRUE;
 }
 
+bool embeddedInShell() { return desktopHost && IsWindow(desktopHost); }
+
+void embedAgainWhenShellIsBack(HWND window) {
+  if (Z_ORDER != 2 || embeddedInShell()) return;
+  HWND host = nullptr;
+  EnumWindows(findDesktopHost, (LPARAM)&host);
+  if (host) embedInDesktop(window);
+}
+
 BOOL leaveDesktop(HWND window) {
   if (IsWindow(backgroundWindow)) SetParent(backgroundWindow, nullptr);
+  RECT screen{};
+  GetWindowRect(window, &screen);
   SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
   SetParent(window, nullptr);
+  if (desktopHost)
+    SetWindowPos(window, nullptr, screen.left, screen.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  desktopHost = nullptr;
   if (!isFramed(window)) {
     // Dropping and adding the style back clears what the embedded window had.
     SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 extern HWND backgroundWindow;
+extern HWND desktopHost;                  // the shell's window the main window is embedded in, or null
 extern HWND backgroundWindowOwner;        // the main window, from the first class registration on
 extern WNDCLASSEXW backgroundWindowClass;
 
@@ -11,6 +12,12 @@ extern WNDCLASSEXW backgroundWindowClass;
 void setZOrder(HWND window, int command);
 // Makes the window a child of the shell's desktop icon host (or of the desktop window).
 BOOL embedInDesktop(HWND window);
+// A host-relative position from a screen position and the host's client origin on the screen.
+POINT hostPointFromScreen(POINT screen, POINT hostClientOrigin);
+// The host the window was embedded in is still there.
+bool embeddedInShell();
+// "TaskbarCreated": embedded mode without a live host embeds again when the shell has one.
+void embedAgainWhenShellIsBack(HWND window);
 // Back to a top-level window (also when it was not embedded).
 BOOL leaveDesktop(HWND window);
 // EnumWindows callback: the first "Progman" or "WorkerW" with a "SHELLDLL_DefView" child.

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "app/data_folder.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "res/resource.h"
@@ -24,7 +25,7 @@ const wchar_t kMoveFailure[] = L"プログラムタイマー設定ファイル�
 // Formats into path; an empty path when it does not fit (opening it then fails).
 void formatPath(wchar_t* path, size_t size, const wchar_t* format, int slot) {
   if (!size) return;
-  int written = _snwprintf(path, size, format, programDirectory, userName, slot);
+  int written = _snwprintf(path, size, format, dataDirectory, userName, slot);
   if (written < 0 || (size_t)written >= size) path[0] = L'\0';
 }
 

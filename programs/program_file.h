@@ -63,7 +63,7 @@ bool escapeMessage(wchar_t* text, size_t capacity = 256);
 // "\n" becomes CR LF, "\\" becomes "\"; any other backslash stays. In place; never grows.
 void unescapeMessage(wchar_t* text, size_t capacity);
 
-// "%s%s_program_timer_%d.txt" from programDirectory, userName and the slot.
+// "%s%s_program_timer_%d.txt" from dataDirectory, userName and the slot.
 void programTimerFilePath(int slot, wchar_t* path, size_t size);
 // "%s%s_program_timer.tmp", used while two slots swap files.
 void programTimerTempPath(wchar_t* path, size_t size);

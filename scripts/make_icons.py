@@ -3,10 +3,13 @@
 
     python3 scripts/make_icons.py
 
-res/icon_idle.ico     256x256, white stopwatch on black (PNG-compressed entry)
-res/icon_version.ico  128x128, white stopwatch on black (32-bit bitmap entry)
-res/icon_running.ico  128x128, red stopwatch on black (32-bit bitmap entry)
-res/icon_paused.ico   128x128, amber stopwatch with a pause sign for a hand (32-bit bitmap entry)
+res/icon_idle.ico     white stopwatch on black
+res/icon_version.ico  the same, with a 128x128 image for the version dialog
+res/icon_running.ico  red stopwatch on black
+res/icon_paused.ico   amber stopwatch with a pause sign for a hand
+
+Each icon holds 16, 20, 24, 32 and 48 px images (32-bit bitmaps), so the tray and the
+taskbar pick a sharp one at 100 to 200 %, and a 256 px one (PNG-compressed).
 
 Plain Python 3 only (struct and zlib), so anyone can rebuild the icons.
 """
@@ -122,23 +125,36 @@ def bmp_image(rows):
     return header + colour + mask
 
 
-def write_icon(path, size, image):
-    entry_size = 0 if size >= 256 else size  # 0 stands for 256
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", entry_size, entry_size, 0, 0, 1, 32, len(image), 6 + 16)
+def write_icon(path, images):
+    """images: (size, bytes) pairs, smallest first."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries, data = b"", b""
+    for size, image in images:
+        entry_size = 0 if size >= 256 else size  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", entry_size, entry_size, 0, 0, 1, 32, len(image), offset + len(data))
+        data += image
     with open(path, "wb") as f:
-        f.write(directory + entry + image)
+        f.write(directory + entries + data)
+
+
+SIZES = (16, 20, 24, 32, 48, 256)
+
+
+def icon_images(coverages, colour, sizes):
+    return [(size, png_image(pixels(coverages[size], colour)) if size >= 256
+             else bmp_image(pixels(coverages[size], colour))) for size in sizes]
 
 
 def main():
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
     white, red, amber = (255, 255, 255), (230, 0, 0), (255, 176, 0)
-    big = coverage_map(256)
-    small = coverage_map(128)
-    write_icon(os.path.join(res, "icon_idle.ico"), 256, png_image(pixels(big, white)))
-    write_icon(os.path.join(res, "icon_version.ico"), 128, bmp_image(pixels(small, white)))
-    write_icon(os.path.join(res, "icon_running.ico"), 128, bmp_image(pixels(small, red)))
-    write_icon(os.path.join(res, "icon_paused.ico"), 128, bmp_image(pixels(coverage_map(128, True), amber)))
+    coverages = {size: coverage_map(size) for size in SIZES + (128,)}
+    paused = {size: coverage_map(size, True) for size in SIZES}
+    write_icon(os.path.join(res, "icon_idle.ico"), icon_images(coverages, white, SIZES))
+    write_icon(os.path.join(res, "icon_version.ico"), icon_images(coverages, white, (16, 20, 24, 32, 48, 128, 256)))
+    write_icon(os.path.join(res, "icon_running.ico"), icon_images(coverages, red, SIZES))
+    write_icon(os.path.join(res, "icon_paused.ico"), icon_images(paused, amber, SIZES))
 
 
 if __name__ == "__main__":

@@ -43,8 +43,8 @@ bash "$here/prepare-wine.sh" "$BUILD"
 
 # Start the wineserver and Wine's desktop before the first test, with no
 # output attached: helpers started from a test would hold ctest's pipe open.
-# (In a subshell: ctest's own environment stays free of the Japanese locale,
-# which this machine's C library lacks; wine-run.sh sets it for each test.)
+# (In a subshell: ctest's own environment keeps the machine's locale; wine-run.sh
+# sets the Japanese one, which scripts/setup.sh generates, for each test.)
 (
     source "$here/wine-env.sh"
     wineserver -p || true   # one already running is fine

@@ -15,6 +15,7 @@ int alarmFilterIndex = -1;
 namespace {
 
 const wchar_t kLoadErrorCaption[] = L"アラームファイルの読み込みエラー - Velmora";
+const wchar_t kPlayErrorCaption[] = L"アラームの再生エラー - Velmora";
 
 void mci(const wchar_t* command, HWND callback = nullptr) { winmmSendString(command, nullptr, 0, callback); }
 // Stopping and asking need no media DLL while none is loaded: nothing can be open then.
@@ -26,6 +27,15 @@ void mciIfLoaded(const wchar_t* command) { winmmSendStringIfLoaded(command, null
 const wchar_t kPlay[] = L"play alarm notify";
 const wchar_t kSeekToStart[] = L"seek alarm to start";
 const wchar_t kStop[] = L"stop alarm";
+
+// No audio device, or it went away: told as a load error is, with MCI's own words.
+void play(HWND window) {
+  const MCIERROR error = winmmSendString(kPlay, nullptr, 0, window);
+  if (!error) return;
+  wchar_t text[1024];
+  if (!winmmErrorString(error, text, 1024)) text[0] = L'\0';
+  showMessageAsync(window, text, kPlayErrorCaption, MB_ICONERROR);
+}
 
 const int kAlarmFileControls[] = {IDC_ALARM_FILE, IDC_ALARM_LOOP, IDC_ALARM_BROWSE};
 
@@ -103,15 +113,17 @@ void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag) {
   // is one of this program's own sound paths, and anything else is ignored.
   if (path != ALARM_FILE && !isSoundRequestPath(path)) return;
   alarmLoopFlag = (int)loopFlag;
-  loadAlarm(window, path);
-  // After a failed open nothing is open, so this does nothing.
-  mci(kPlay, window);
+  if (loadAlarm(window, path)) play(window);
 }
 
 void onAlarmNotify(HWND window, WPARAM code) {
+  if (code == MCI_NOTIFY_FAILURE) {
+    showMessageAsync(window, L"アラームを最後まで再生できませんでした", kPlayErrorCaption, MB_ICONERROR);
+    return;
+  }
   if (!alarmLoopFlag || code != MCI_NOTIFY_SUCCESSFUL) return;
   mci(kSeekToStart);
-  mci(kPlay, window);
+  play(window);
 }
 
 BOOL loadAlarm(HWND owner, const wchar_t* path) {

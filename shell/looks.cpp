@@ -1,6 +1,7 @@
 #include "shell/looks.h"
 
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "res/resource.h"
 #include "shell/tray_icon.h"
 #include "timers/auto_close.h"
@@ -51,11 +52,11 @@ const wchar_t* pausedTitle(int kind) {
   }
 }
 
-void showRunningLook(HWND window) { PostMessageW(window, WM_RUNNING_LOOK, (WPARAM)timerKind.load(), 0); }
+void showRunningLook(HWND window) { PostMessageW(followMainWindow(window), WM_RUNNING_LOOK, (WPARAM)timerKind.load(), 0); }
 
-void showIdleLook(HWND window) { PostMessageW(window, WM_IDLE_LOOK, 0, 0); }
+void showIdleLook(HWND window) { PostMessageW(followMainWindow(window), WM_IDLE_LOOK, 0, 0); }
 
-void showPausedLook(HWND window) { PostMessageW(window, WM_PAUSED_LOOK, (WPARAM)timerKind.load(), 0); }
+void showPausedLook(HWND window) { PostMessageW(followMainWindow(window), WM_PAUSED_LOOK, (WPARAM)timerKind.load(), 0); }
 
 void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs) {
   PostMessageW(window, WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);

@@ -1,5 +1,6 @@
 #include "shell/tray_icon.h"
 
+#include <atomic>
 #include <cwchar>
 
 #include "app/click_timing.h"
@@ -25,6 +26,23 @@ void setStyleBits(HWND window, int index, LONG bits, bool on) {
 // Mode 1 is stored but its icon could not be added at start-up (no taskbar yet): until it can
 // be, the window takes clicks as in mode 0, while the choice stays 1 in memory and in the file.
 bool clickThroughWaitsForTray = false;
+
+// The shell's notification area may not be ready yet (a program started with Windows): a
+// failed add is tried again every 2 s for a minute, while the icon is still wanted.
+constexpr UINT_PTR kTrayRetryTimer = 0x7E1;
+constexpr int kTrayRetries = 30;
+int trayRetriesLeft = 0;
+HWND trayRetryWindow = nullptr;
+std::atomic<bool> trayIconPresent{false};  // read by workers choosing a balloon
+
+void CALLBACK retryTrayIcon(HWND window, UINT, UINT_PTR, DWORD);
+
+void retryTrayIconLater(HWND window) {
+  if (trayRetriesLeft > 0 && trayRetryWindow == window) return;  // already retrying: the count goes on
+  trayRetriesLeft = kTrayRetries;
+  trayRetryWindow = window;
+  SetTimer(window, kTrayRetryTimer, 2000, retryTrayIcon);
+}
 
 // Steps 3 to 5 of a mode change: the styles and the background window of the mode.
 void applyClickThroughStyles(HWND window, int mode) {
@@ -55,6 +73,19 @@ void endWaitForTray(HWND window) {
   applyClickThroughStyles(window, 1);
 }
 
+void CALLBACK retryTrayIcon(HWND window, UINT, UINT_PTR, DWORD) {
+  const bool wanted = trayIconShown(window) || (clickThroughWaitsForTray && UNTOUCHABLE == 1);
+  if (!wanted || trayIconPresent || --trayRetriesLeft <= 0) {
+    trayRetriesLeft = 0;
+    KillTimer(window, kTrayRetryTimer);
+    return;
+  }
+  if (clickThroughWaitsForTray && UNTOUCHABLE == 1)
+    onTaskbarCreated(window);  // brings mode 1 back with the icon
+  else
+    addTrayIcon(window);
+}
+
 void bringToFront(HWND window) {
   SetForegroundWindow(window);
   if (HWND background = backgroundWindow) SetForegroundWindow(background);
@@ -71,10 +102,15 @@ BOOL addTrayIcon(HWND window) {
   trayIconData.uCallbackMessage = WM_TRAY_CALLBACK;
   trayIconData.hIcon = (HICON)GetClassLongPtrW(window, GCLP_HICONSM);
   GetWindowTextW(window, trayIconData.szTip, 128);
-  return shellNotifyIcon(NIM_ADD, &trayIconData);
+  trayIconPresent = shellNotifyIcon(NIM_ADD, &trayIconData) != FALSE;
+  if (!trayIconPresent) retryTrayIconLater(window);
+  return trayIconPresent;
 }
 
-BOOL removeTrayIcon() { return shellNotifyIcon(NIM_DELETE, &trayIconData); }
+BOOL removeTrayIcon() {
+  trayIconPresent = false;
+  return shellNotifyIcon(NIM_DELETE, &trayIconData);
+}
 
 bool trayIconShown(HWND window) {
   return ALWAYS_TRAY || !IsWindowVisible(window) || (Z_ORDER == 2 && IsIconic(window));
@@ -91,7 +127,8 @@ void modifyTrayIcon(HWND window, HICON icon, const wchar_t* tip) {
   shellNotifyIcon(NIM_MODIFY, &data);
 }
 
-bool balloonPreferred(HWND window) { return BALLOON && trayIconShown(window); }
+// A balloon needs the icon itself: while its add waits for the shell, a box tells instead.
+bool balloonPreferred(HWND window) { return BALLOON && trayIconShown(window) && trayIconPresent; }
 
 void showBalloon(HWND window, const wchar_t* text, const wchar_t* title) {
   NOTIFYICONDATAW data{};
@@ -99,6 +136,10 @@ void showBalloon(HWND window, const wchar_t* text, const wchar_t* title) {
   data.hWnd = window;
   data.uID = 1;
   data.uFlags = NIF_INFO;
+  // Shown as a notification on newer systems: its own sound would play over the alarm, and
+  // its icon is the program's rather than the shell's information sign.
+  data.dwInfoFlags = NIIF_USER | NIIF_NOSOUND | NIIF_LARGE_ICON;
+  data.hBalloonIcon = (HICON)GetClassLongPtrW(window, GCLP_HICON);
   wcsncpy_s(data.szInfoTitle, title ? title : L"", _TRUNCATE);
   wcsncpy_s(data.szInfo, text ? text : L"", _TRUNCATE);
   shellNotifyIcon(NIM_MODIFY, &data);

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "app/settings.h"
 #include "dialogs/dialog_helpers.h"
 #include "res/resource.h"
@@ -57,7 +58,7 @@ DWORD WINAPI autoCloseThread(LPVOID parameter) {
   while (autoCloseThreadId == me) {
     if (now >= end) {
       EXIT_CHECK = 0;
-      PostMessageW(window, WM_CLOSE, 0, 0);
+      PostMessageW(followMainWindow(window), WM_CLOSE, 0, 0);
       return 0;
     }
     const uint32_t left = (uint32_t)(end - now);

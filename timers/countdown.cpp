@@ -8,6 +8,7 @@
 #include "app/click_timing.h"
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
@@ -24,7 +25,7 @@ namespace {
 // targetTick at 0 may start the next loop at once.
 std::atomic<int> countdownLoopActive{0};
 
-void repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+void repaint(HWND window) { InvalidateRect(followMainWindow(window), nullptr, FALSE); }
 
 // Set when the clock or the zone changes, the PC wakes up or a pause is asked for or taken back;
 // the count-down's sleeps wait on it.

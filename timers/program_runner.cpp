@@ -154,7 +154,7 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
     showBalloon(window, message, title);
     return 0;
   }
-  MessageBoxW(window, message, caption, MB_OK);
+  showTimeUpBox(window, message, caption);
   PostMessageW(window, WM_STOP_SOUND, 0, 0);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "app/settings.h"
 #include "shell/message_async.h"
 #include "shell/tray_icon.h"
@@ -19,7 +20,17 @@ bool repeatFollows(int timerLoop, int kind, int timeOfDayLoop) {
   return timerLoop && (kind != TIMER_KIND_TIME_OF_DAY || timeOfDayLoop);
 }
 
+void showTimeUpBox(HWND window, const wchar_t* text, const wchar_t* caption) {
+  // The window thread flashes: FlashWindowEx waits for the window's thread.
+  PostMessageW(window, WM_FLASH_WINDOW, 1, 0);
+  // A program in the background may not take the foreground: the box comes to the front
+  // anyway, and the flashing taskbar button tells where it came from.
+  MessageBoxW(window, text, caption, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+  PostMessageW(window, WM_FLASH_WINDOW, 0, 0);
+}
+
 void handleTimeUp(HWND window, wchar_t* caption) {
+  window = followMainWindow(window);  // the shell may have taken the window of the start
   // The run goes on with the next step, a repeat, or ends here; whichever thread goes on with it
   // owns it, and every path that ends it writes RESUME 0 (endRun).
   if (timerKind == TIMER_KIND_PROGRAM) {
@@ -57,7 +68,7 @@ void handleTimeUp(HWND window, wchar_t* caption) {
     if (balloonPreferred(window)) {
       showBalloon(window, L"時間になりました", caption);
     } else {
-      MessageBoxW(window, L"時間になりました", caption, MB_OK);
+      showTimeUpBox(window, L"時間になりました", caption);
       PostMessageW(window, WM_STOP_SOUND, 0, 0);
     }
   }

@@ -8,6 +8,8 @@
 // of 128 characters, "Velmora" on entry.
 void handleTimeUp(HWND window, wchar_t* caption);
 
+// The time-up box over the window, brought to the front, the window flashing until it closes.
+void showTimeUpBox(HWND window, const wchar_t* text, const wchar_t* caption);
 // The notice caption for the current repeat count: "Velmora" for the first end of a run,
 // "繰り返し N 回目 - Velmora" from the second end on.
 void formatTimeUpCaption(int repeats, wchar_t* caption, size_t size);

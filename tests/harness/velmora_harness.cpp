@@ -275,9 +275,9 @@ Capture captureClient(HWND hwnd) {
 
 // ---------------------------------------------------------------- VelmoraProcess
 
-VelmoraProcess::VelmoraProcess() {
+VelmoraProcess::VelmoraProcess(const std::wstring& nameTail) {
     dir_ = tempDirectory() + L"\\velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++folderCounter);
+           std::to_wstring(++folderCounter) + nameTail;
     deleteTree(dir_);  // left over from an earlier run with the same process id
     if (!CreateDirectoryW(dir_.c_str(), nullptr)) {
         fail(lastErrorText(L"cannot create " + dir_));
@@ -297,7 +297,7 @@ VelmoraProcess::~VelmoraProcess() {
     if (running()) killHard();
     closeHandles();
     // The program's files may stay locked for a moment after it ended.
-    for (int attempt = 0; attempt < 20 && !deleteTree(dir_); ++attempt) Sleep(100);
+    for (int attempt = 0; ownsFolder_ && attempt < 20 && !deleteTree(dir_); ++attempt) Sleep(100);
 }
 
 bool VelmoraProcess::fail(const std::wstring& message) {

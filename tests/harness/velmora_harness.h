@@ -70,7 +70,11 @@ public:
     // Makes %TEMP%\velmora-e2e-<pid>-<n>\ and copies velmora.exe, alarm.wav,
     // second.wav and Readme.txt into it from the test exe's folder. A failure
     // is reported by lastError() and makes every start() fail.
-    VelmoraProcess();
+    // nameTail goes at the end of the folder's name (a user's folder names, for example).
+    explicit VelmoraProcess(const std::wstring& nameTail = L"");
+    // Runs the velmora.exe already in folder (no backslash at the end), which is kept.
+    enum class Existing { Folder };
+    VelmoraProcess(Existing, const std::wstring& folder) : dir_(folder), folderReady_(true), ownsFolder_(false) {}
     // Kills the program if it still runs, then deletes the folder.
     ~VelmoraProcess();
     VelmoraProcess(const VelmoraProcess&) = delete;
@@ -165,6 +169,7 @@ private:
 
     std::wstring dir_;
     bool folderReady_ = false;
+    bool ownsFolder_ = true;
     std::wstring error_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;

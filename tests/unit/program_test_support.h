@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/data_folder.h"
 #include "app/settings.h"
 #include "programs/program_file.h"
 
@@ -22,6 +23,7 @@ class ProgramFolder : public ::testing::Test {
            std::to_wstring(counter++) + L"\\";
     CreateDirectoryW(dir_.c_str(), nullptr);
     wcscpy_s(programDirectory, dir_.c_str());
+    wcscpy_s(dataDirectory, dir_.c_str());
     wcscpy_s(userName, L"tester");
     swprintf_s(settingsFilePath, 1024, L"%lstester Velmora.ini", dir_.c_str());
     for (auto& name : programTimerNames) name[0] = L'\0';

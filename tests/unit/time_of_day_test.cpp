@@ -129,6 +129,7 @@ INT_PTR runDialog(int id, DLGPROC procedure, const wchar_t* caption, std::functi
     HWND dialog = nullptr;
     for (int i = 0; i < 250 && !dialog; ++i) {
       dialog = FindWindowW(L"#32770", caption);
+      if (dialog && !IsWindowVisible(dialog)) dialog = nullptr;  // shown once WM_INITDIALOG filled it
       if (!dialog) Sleep(20);
     }
     if (dialog) drive(dialog);

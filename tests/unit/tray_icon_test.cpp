@@ -91,11 +91,13 @@ TEST_F(TrayIcon, TipIconAndBalloonChangesUseTheFullRecordWithOnlyTheirFlags) {
   EXPECT_EQ(balloon.uFlags, 16u);
   EXPECT_EQ(std::wstring(balloon.szInfo), longText.substr(0, 255));
   EXPECT_EQ(std::wstring(balloon.szInfoTitle), longTitle.substr(0, 63));
-  EXPECT_EQ(balloon.dwInfoFlags, 0u);
+  EXPECT_EQ(balloon.dwInfoFlags, DWORD(NIIF_USER | NIIF_NOSOUND | NIIF_LARGE_ICON)) << "silent, the program's icon";
+  EXPECT_EQ(balloon.hBalloonIcon, (HICON)GetClassLongPtrW(window, GCLP_HICON));
   EXPECT_EQ(balloon.uTimeout, 0u);
 }
 
 TEST_F(TrayIcon, IconCountsAsShownAndBalloonsArePreferredByTheRule) {
+  addTrayIcon(window);
   struct Case {
     int alwaysTray, zOrder, balloon;
     Shown state;
@@ -115,6 +117,24 @@ TEST_F(TrayIcon, IconCountsAsShownAndBalloonsArePreferredByTheRule) {
     EXPECT_EQ(trayIconShown(window), c.shown);
     EXPECT_EQ(balloonPreferred(window), c.shown && c.balloon);
   }
+}
+
+// Started before the shell's tray: the add is tried again until it works, and meanwhile
+// notices go to boxes rather than to balloons of an icon that is not there.
+TEST_F(TrayIcon, AFailedAddIsRetriedUntilTheTrayIsReady) {
+  ALWAYS_TRAY = 1;
+  BALLOON = 1;
+  shell.working = false;
+  EXPECT_FALSE(addTrayIcon(window));
+  EXPECT_FALSE(balloonPreferred(window));
+  shell.working = true;
+  for (DWORD start = GetTickCount(); !shell.has(window) && GetTickCount() - start < 6000; Sleep(20)) pump();
+  EXPECT_TRUE(shell.has(window)) << "added within two retries";
+  EXPECT_TRUE(balloonPreferred(window));
+  const int adds = shell.count(NIM_ADD);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 2500) pump();
+  EXPECT_EQ(shell.count(NIM_ADD), adds) << "no adds once the icon is there";
 }
 
 TEST_F(TrayIcon, LooksRepeatTheTitleAsTipOnlyWhileTheIconIsShown) {
