@@ -14,6 +14,7 @@
 #include "shell/looks.h"
 #include "shell/tray_icon.h"
 #include "timers/countdown.h"
+#include "timers/program_runner.h"
 #include "timers/resume.h"
 #include "timers/timer_state.h"
 
@@ -180,6 +181,6 @@ int runVelmora(HINSTANCE instance, int showCommand) {
     }
   }
   deleteBrushes();
-  freeProgramSteps();
+  releaseProgramStepsAtExit();
   return (int)message.wParam;
 }

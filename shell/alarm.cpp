@@ -104,6 +104,7 @@ void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag) {
   if (path != ALARM_FILE && !isSoundRequestPath(path)) return;
   alarmLoopFlag = (int)loopFlag;
   loadAlarm(window, path);
+  releaseSoundRequestPath(path);
   // After a failed open nothing is open, so this does nothing.
   mci(kPlay, window);
 }

@@ -5,6 +5,7 @@ std::atomic<uint32_t> remainingMs{0};
 std::atomic<uint32_t> lastTick{0};
 std::atomic<int> stopRequested{0};
 std::atomic<int> runActive{0};
+std::atomic<uint32_t> runSerial{0};
 std::atomic<int> repeatCount{0};
 std::atomic<int> timerKind{0};
 std::atomic<int> programStep{0};
