@@ -49,7 +49,7 @@ void reportThreadFailure(HWND window) {
 }
 
 const wchar_t kReplaceQuestion[] = L"タイマーが作動中ですがいいですか？";
-const wchar_t kReplaceAnotherQuestion[] = L"終了を待つ間に別のタイマーが作動し始めましたがいいですか？";
+const wchar_t kReplaceAnotherQuestion[] = L"別のタイマーが作動し始めました。\nそのタイマーも終了していいですか？";
 
 // Until the run numbered serial is over (also when another one has started since).
 void waitForRunEnd(uint32_t serial) {

@@ -352,7 +352,7 @@ TEST_F(Countdown, ANewRunCancelsAPendingAutoCloseAndKeepsTheRunningLook) {
 // at once.
 TEST_F(Countdown, AWaiterWaitsOnlyForTheRunItAskedAbout) {
   const wchar_t kReplace[] = L"タイマーが作動中ですがいいですか？";
-  const wchar_t kAnother[] = L"終了を待つ間に別のタイマーが作動し始めましたがいいですか？";
+  const wchar_t kAnother[] = L"別のタイマーが作動し始めました。\nそのタイマーも終了していいですか？";
   setInterval(0, 0, 30);
   intervalStartThread(window_.hwnd);
   START_SYURYO_CHECK = 1;
