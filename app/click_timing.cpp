@@ -8,27 +8,27 @@ DWORD WINAPI clickTimingThread(LPVOID parameter) {
   auto* record = static_cast<ClickTimingRecord*>(parameter);
   DWORD waited = GetDoubleClickTime();
   Sleep(waited);
-  if (noDoubleClickSince(record->lastDoubleClickTick, GetTickCount(), waited) && record->singleClickAction)
+  if (noDoubleClickSince(record->lastDoubleClickTick, GetTickCount64(), waited) && record->singleClickAction)
     record->singleClickAction(record);
   return 0;
 }
 
 }  // namespace
 
-bool isFreshClick(DWORD now, DWORD lastClickTick, DWORD doubleClickTime) {
-  return (DWORD)(now - lastClickTick) > doubleClickTime;
+bool isFreshClick(ULONGLONG now, ULONGLONG lastClickTick, DWORD doubleClickTime) {
+  return now - lastClickTick > doubleClickTime;
 }
 
-bool noDoubleClickSince(DWORD lastDoubleClickTick, DWORD now, DWORD waited) {
-  return lastDoubleClickTick < (DWORD)(now - waited);
+bool noDoubleClickSince(ULONGLONG lastDoubleClickTick, ULONGLONG now, DWORD waited) {
+  return lastDoubleClickTick + waited < now;
 }
 
 void onSingleClick(ClickTimingRecord* record) {
-  DWORD now = GetTickCount();
+  const ULONGLONG now = GetTickCount64();
   if (!isFreshClick(now, record->lastClickTick, GetDoubleClickTime())) return;
   record->lastClickTick = now;
   HANDLE thread = CreateThread(nullptr, 0, clickTimingThread, record, 0, nullptr);
   if (thread) CloseHandle(thread);
 }
 
-void onDoubleClick(ClickTimingRecord* record) { record->lastDoubleClickTick = GetTickCount(); }
+void onDoubleClick(ClickTimingRecord* record) { record->lastDoubleClickTick = GetTickCount64(); }

@@ -9,17 +9,17 @@ using ClickAction = void (*)(ClickTimingRecord* record);
 
 struct ClickTimingRecord {
   HWND window = nullptr;
-  std::atomic<DWORD> lastDoubleClickTick{0};
-  std::atomic<DWORD> lastClickTick{0};
+  std::atomic<ULONGLONG> lastDoubleClickTick{0};  // GetTickCount64 readings
+  std::atomic<ULONGLONG> lastClickTick{0};
   ClickAction singleClickAction = nullptr;
 };
 
 extern ClickTimingRecord middleClickRecord, trayLeftClickRecord, trayMiddleClickRecord;
 
 // True when a button-up at `now` is a fresh click (not the second click of a double click).
-bool isFreshClick(DWORD now, DWORD lastClickTick, DWORD doubleClickTime);
+bool isFreshClick(ULONGLONG now, ULONGLONG lastClickTick, DWORD doubleClickTime);
 // True when the waiting thread, waking at `now` after `waited` ms, saw no double click.
-bool noDoubleClickSince(DWORD lastDoubleClickTick, DWORD now, DWORD waited);
+bool noDoubleClickSince(ULONGLONG lastDoubleClickTick, ULONGLONG now, DWORD waited);
 // Button-up on the record: starts the waiting thread for a fresh click.
 void onSingleClick(ClickTimingRecord* record);
 // Double click on the record: the pending single click will do nothing.

@@ -25,6 +25,7 @@
 #include "shell/tray_icon.h"
 #include "timers/auto_close.h"
 #include "timers/countdown.h"
+#include "timers/keep_awake.h"
 #include "timers/program_runner.h"
 #include "timers/time_of_day.h"
 #include "timers/timer_state.h"
@@ -313,8 +314,21 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PLAY_SOUND: onPlaySoundRequest(window, wParam, lParam); return 0;
     case WM_STOP_SOUND: stopAlarm(); return 0;
     case WM_RUNNING_LOOK:
+      keepAwakeWhileRunning(window);
+      applyLookRequest(window, message, wParam, lParam);
+      return 0;
     case WM_IDLE_LOOK:
     case WM_AUTO_CLOSE_TITLE: applyLookRequest(window, message, wParam, lParam); return 0;
+    case WM_TIMER:
+      if (!onKeepAwakeTimer(window, wParam)) return DefWindowProcW(window, message, wParam, lParam);
+      return 0;
+    // The clock or the zone was set, or the PC woke up: the count-down looks at once. It also
+    // checks the clocks at every wake-up by itself, as a clock moved by a time sync may come
+    // without this message, or after the program's own wake-up.
+    case WM_TIMECHANGE: onClockChanged(); return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) onClockChanged();
+      return TRUE;
     default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }

@@ -218,6 +218,12 @@ void readSettingsFile() {
                      &targetTime.wMinute, &targetTime.wSecond, &targetTime.wMilliseconds};
   for (int i = 0; i < 7; ++i)
     *fields[i] = (WORD)GetPrivateProfileIntW(ATIME, timeKeys[i], 0, settingsFilePath);
+  // The end as an instant (UTC): a wall time in the hour that a fall-back night shows twice
+  // does not say which pass it is. Files without it give 0: resume reads the wall time.
+  wchar_t utc[32];
+  GetPrivateProfileStringW(ATIME, L"END_UTC", L"0", utc, 32, settingsFilePath);
+  const long long endUtc = _wcstoi64(utc, nullptr, 10);
+  targetUtcMs = endUtc > 0 ? endUtc : 0;
   // The kind, repeat count and step written with the end win over the keys written after it.
   for (const SettingKey& k : timerStateKeys) {
     const int raw = (int)GetPrivateProfileIntW(ATIME, k.key, *k.value, settingsFilePath);
@@ -322,15 +328,19 @@ void saveTargetTime(HWND window) {
   // so that resume never pairs an end with another step's number (the keys of TIMER and
   // PROGRAM_TIMER that hold them too are written one by one afterwards).
   const SYSTEMTIME t = targetTime;
-  wchar_t section[320];
-  const int n = swprintf_s(section, 320,
-                           L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|STEP=%d|",
-                           t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(),
-                           repeatCount.load(), programStep.load());
+  wchar_t endUtc[24];
+  _i64tow_s(targetUtcMs.load(), endUtc, 24, 10);
+  wchar_t section[360];
+  const int n = swprintf_s(
+      section, 360,
+      L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|STEP=%d|END_UTC=%ls|",
+      t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(), repeatCount.load(),
+      programStep.load(), endUtc);
   for (int i = 0; i < n; ++i)
     if (section[i] == L'|') section[i] = L'\0';
   createSettingsFileIfMissing();
-  if (n < 0 || !WritePrivateProfileSectionW(ATIME, section, settingsFilePath)) showSettingsWriteFailure(window);
+  if ((n < 0 || !WritePrivateProfileSectionW(ATIME, section, settingsFilePath)) && window)
+    showSettingsWriteFailure(window);
 }
 
 void saveResumeFlag(int value) {

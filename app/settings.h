@@ -99,8 +99,9 @@ void saveWindowSize(HWND window);
 void saveWindowState(HWND window);
 // TIMER/TYPE, TIMER/LOOP_CNT and PROGRAM_TIMER/STEP, one key at a time.
 void saveTimerState();
-// Section ALARM_TIME in one write: targetTime with timerKind, repeatCount and programStep, which
-// the loader prefers to the keys of saveTimerState. Shows the write failure message.
+// Section ALARM_TIME in one write: targetTime with its instant targetUtcMs (END_UTC) and
+// timerKind, repeatCount and programStep, which the loader prefers to the keys of
+// saveTimerState. Shows the write failure message over window, none when window is null.
 void saveTargetTime(HWND window);
 void saveResumeFlag(int value);
 void saveProgramTimerName();

@@ -44,10 +44,6 @@ AutoCloseTitle autoCloseTitle(uint32_t leftMs) {
   return title;
 }
 
-bool autoCloseBeyondTickLimit(uint32_t tick, int graceSeconds) {
-  return graceSeconds * 1000.0 + tick > TICK_LIMIT;
-}
-
 void triggerAutoClose(HWND window) {
   if (!autoCloseApplies(AUTO_CLOSE_INDEX, AUTO_CLOSE_KT, AUTO_CLOSE_JT, AUTO_CLOSE_PT, timerKind)) return;
   // Created suspended so that its id is in place before it first compares it; the same store
@@ -68,14 +64,8 @@ DWORD WINAPI autoCloseThread(LPVOID parameter) {
   const uint32_t generation = autoCloseGeneration;
   const uint32_t run = autoCloseRun;
   const int grace = AUTO_CLOSE_SEC;
-  DWORD now = GetTickCount();
-  const DWORD end = now + (DWORD)grace * 1000u;
-  if (autoCloseBeyondTickLimit(now, grace)) {
-    MessageBoxW(window,
-                L"自動終了する時刻が、システムを起動した時刻から「49.7日」を超えるので、自動終了機能を実行できません。",
-                L"Velmora", MB_ICONERROR);
-    return 0;
-  }
+  uint64_t now = GetTickCount64();
+  const uint64_t end = now + (uint64_t)(grace < 0 ? 0 : grace) * 1000u;
   while (autoCloseThreadId == me) {
     if (now >= end) {
       // The close is taken in one step against a start that cancels it; a run that got in
@@ -86,10 +76,11 @@ DWORD WINAPI autoCloseThread(LPVOID parameter) {
       PostMessageW(window, WM_CLOSE, 0, 0);
       return 0;
     }
-    AutoCloseTitle title = autoCloseTitle(end - now);
-    showAutoCloseTitle(window, generation, end - now);
+    const uint32_t left = (uint32_t)(end - now);
+    AutoCloseTitle title = autoCloseTitle(left);
+    showAutoCloseTitle(window, generation, left);
     Sleep(title.pauseMs);
-    now = GetTickCount();
+    now = GetTickCount64();
   }
   return 0;
 }

@@ -16,5 +16,3 @@ struct AutoCloseTitle {
   DWORD pauseMs;
 };
 AutoCloseTitle autoCloseTitle(uint32_t leftMs);
-// The grace end lies beyond the tick counter's limit.
-bool autoCloseBeyondTickLimit(uint32_t tick, int graceSeconds);

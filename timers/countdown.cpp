@@ -20,13 +20,50 @@
 
 namespace {
 
-constexpr double kTickLimit = 4294967295.0;
-
 // 1 while a count-down loop runs. Cleared just before targetTick, so a stopper that sees
 // targetTick at 0 may start the next loop at once.
 std::atomic<int> countdownLoopActive{0};
 
 void repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+// Set when the clock or the zone changes or the PC wakes up; the count-down's sleeps wait on it.
+HANDLE clockChangedEvent() {
+  static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  return event;
+}
+
+// Sleeps ms, or less when the clock changes meanwhile; true when the whole time passed.
+bool sleepUnlessClockChanges(DWORD ms) {
+  const HANDLE event = clockChangedEvent();
+  if (!event) {
+    Sleep(ms);
+    return true;
+  }
+  return WaitForSingleObject(event, ms) == WAIT_TIMEOUT;
+}
+
+// The end tick of the running count-down at this wake-up. A time-of-day end follows the wall
+// clock; another end stays, and when the clock was set its calendar end in ALARM_TIME is
+// written again, so that a restart resumes it at the right moment.
+uint64_t endAtWakeUp(uint64_t target, uint64_t now) {
+  const int64_t nowUtc = calendarNowMs();
+  const int64_t endUtc = targetUtcMs;
+  if (endUtc == 0) return target;
+  if (timerKind == TIMER_KIND_TIME_OF_DAY) {
+    const uint64_t moved = wallClockEndTick(endUtc, nowUtc, now);
+    if (moved != target) targetTick = moved;
+    return moved;
+  }
+  if (target > now && calendarEndMoved(endUtc, nowUtc, target - now)) {
+    SYSTEMTIME end = targetTime;
+    if (calendarEnd(nowUtc, (int64_t)(target - now), end)) {
+      targetUtcMs = nowUtc + (int64_t)(target - now);
+      targetTime = end;
+      saveTargetTime(nullptr);
+    }
+  }
+  return target;
+}
 
 void confirm(HWND window, const wchar_t* text, bool async) {
   if (balloonPreferred(window))
@@ -141,9 +178,14 @@ void endRun() {
 
 bool takeStopRequest() { return stopRequested.exchange(0) != 0; }
 
-bool claimTargetTick(uint32_t target) {
-  uint32_t idle = 0;
+bool claimTargetTick(uint64_t target) {
+  uint64_t idle = 0;
   return targetTick.compare_exchange_strong(idle, target);
+}
+
+void onClockChanged() {
+  rereadTimeZone();
+  if (const HANDLE event = clockChangedEvent()) SetEvent(event);
 }
 
 CountdownSleep countdownSleep(uint32_t remaining) {
@@ -159,11 +201,23 @@ bool countdownRepaint(uint32_t remaining, bool showSeconds, int& lastMinute) {
   return true;
 }
 
-bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow) {
-  return target <= now || now < previousNow;
+bool countdownEnded(uint64_t target, uint64_t now) { return target <= now; }
+
+uint64_t wallClockEndTick(int64_t endUtcMs, int64_t nowUtcMs, uint64_t nowTick) {
+  return endUtcMs <= nowUtcMs ? nowTick : nowTick + (uint64_t)(endUtcMs - nowUtcMs);
 }
 
-bool endFitsTickCounter(uint32_t now, double durationMs) { return (double)now + durationMs <= kTickLimit; }
+bool calendarEndMoved(int64_t storedEndUtcMs, int64_t nowUtcMs, uint64_t remaining) {
+  const int64_t apart = nowUtcMs + (int64_t)remaining - storedEndUtcMs;
+  return apart > 1000 || apart < -1000;
+}
+
+bool countdownFits(double durationMs) { return durationMs <= 4294967295.0; }
+
+uint32_t remainingForDisplay(uint64_t target, uint64_t now) {
+  const uint64_t left = target > now ? target - now : 0;
+  return left > 0xFFFFFFFFull ? 0xFFFFFFFFu : (uint32_t)left;
+}
 
 bool calendarEnd(int64_t startMs, int64_t durationMs, SYSTEMTIME& end) {
   const int64_t endMs = startMs + durationMs;
@@ -191,10 +245,10 @@ DWORD startInterval(HWND window, bool repeat) {
     repaint(window);
     return 0;
   }
-  const uint32_t now = GetTickCount();
+  const uint64_t now = GetTickCount64();
   lastTick = now;
   const int64_t startMs = calendarNowMs();
-  if (!endFitsTickCounter(now, duration)) {
+  if (!countdownFits(duration)) {
     if (repeat) endRun();
     repaint(window);
     MessageBoxW(window, L"設定できる時間の範囲を超えています", L"Velmora", MB_OK);
@@ -205,16 +259,18 @@ DWORD startInterval(HWND window, bool repeat) {
     repaint(window);
     return 0;
   }
-  if (!claimTargetTick(now + (uint32_t)duration)) {
+  if (!claimTargetTick(now + (uint64_t)duration)) {
     endRun();
     return 0;
   }
 
   SYSTEMTIME end{};
   GetLocalTime(&end);
-  calendarEnd(startMs, (hours * 3600LL + minutes * 60LL + seconds) * 1000, end);
+  const int64_t durationMs = (hours * 3600LL + minutes * 60LL + seconds) * 1000;
+  calendarEnd(startMs, durationMs, end);
   timerKind = TIMER_KIND_INTERVAL;
   targetTime = end;
+  targetUtcMs = startMs + durationMs;
   saveTargetTime(window);
   saveTimerState();
 
@@ -244,25 +300,24 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
   showRunningLook(window);
   saveResumeFlag(1);
   int lastMinute = -1;
-  uint32_t previousNow = GetTickCount();
   while (!stopRequested) {
-    const uint32_t now = GetTickCount();
+    const uint64_t now = GetTickCount64();
     lastTick = now;
-    const uint32_t target = targetTick;
-    if (countdownEnded(target, now, previousNow)) break;
-    previousNow = now;
-    const uint32_t remaining = target - now;
+    const uint64_t target = endAtWakeUp(targetTick, now);
+    if (countdownEnded(target, now)) break;
+    const uint32_t remaining = remainingForDisplay(target, now);
     remainingMs = remaining;
     if (countdownRepaint(remaining, SHOW_SEC != 0, lastMinute)) repaint(window);
     const CountdownSleep next = countdownSleep(remaining);
     if (next.final) {
       // Timed from a fresh reading: the repaint request above can take milliseconds.
-      const uint32_t late = GetTickCount();
-      if (!countdownEnded(target, late, now)) sleepPrecisely(target - late);
+      const uint64_t late = GetTickCount64();
+      if (!countdownEnded(target, late)) sleepPrecisely((DWORD)(target - late));
       break;
     }
-    Sleep(next.ms);
-    if (SECOND_SOUND) playSecondTick();
+    // A wake-up at least every 1,050 ms, and at once when the clock is set or the PC wakes:
+    // the wall clock and the tick count are read again before anything else.
+    if (sleepUnlessClockChanges(next.ms) && SECOND_SOUND) playSecondTick();
   }
 
   // The stop is read once and taken: a stop that comes after this is for the hand-off to see.

@@ -38,7 +38,10 @@ bool takeStopRequest();
 // Sets targetTick from 0 to target in one step. False when a timer already runs (another start
 // got there first): the caller then starts nothing. Every start routine claims this way, so
 // two starts racing each other never make two count-down loops.
-bool claimTargetTick(uint32_t target);
+bool claimTargetTick(uint64_t target);
+// The clock or the time zone was set, or the PC woke up: the zone is read again and the running
+// count-down looks at the clocks at once instead of at its next wake-up.
+void onClockChanged();
 
 // --- the arithmetic of the loop and of the interval start ---
 
@@ -52,11 +55,18 @@ CountdownSleep countdownSleep(uint32_t remainingMs);
 // Whether this wake-up repaints: always with seconds shown or in the last minute, otherwise
 // when the minute changed (lastMinute is updated then).
 bool countdownRepaint(uint32_t remainingMs, bool showSeconds, int& lastMinute);
-// Time is up at `now`: the end tick is reached, or the tick counter wrapped since the previous
-// reading (every end lies before the wrap, so a wrap means the end has passed).
-bool countdownEnded(uint32_t target, uint32_t now, uint32_t previousNow);
-// The end tick now + duration stays within the 32-bit tick counter (4,294,967,295).
-bool endFitsTickCounter(uint32_t now, double durationMs);
+// Time is up at `now`: the end tick is reached.
+bool countdownEnded(uint64_t target, uint64_t now);
+// The end tick at a wake-up of a time-of-day count-down: its end is an instant of the wall
+// clock, so it moves when the clock is set (now when the clock has passed the end).
+uint64_t wallClockEndTick(int64_t endUtcMs, int64_t nowUtcMs, uint64_t nowTick);
+// An elapsed-time count-down with `remaining` ms left at nowUtcMs no longer ends at the stored
+// calendar end (the clock was set): more than a second apart.
+bool calendarEndMoved(int64_t storedEndUtcMs, int64_t nowUtcMs, uint64_t remaining);
+// A duration a count-down can time: at most 4,294,967,295 ms (1193 h 2 min 47.295 s).
+bool countdownFits(double durationMs);
+// The time left for the read-out, which holds at most 4,294,967,295 ms.
+uint32_t remainingForDisplay(uint64_t target, uint64_t now);
 // Calendar end: the local date and time (with milliseconds) durationMs after startMs, both
 // calendar milliseconds. The day of week is left as end had it. False (end untouched) when
 // the calendar conversion fails.

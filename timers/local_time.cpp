@@ -107,3 +107,5 @@ int64_t calendarNowMs() {
   const uint64_t ticks = ((uint64_t)now.dwHighDateTime << 32) | now.dwLowDateTime;  // 100 ns since 1601
   return (int64_t)(ticks / 10000) - 11644473600000LL;
 }
+
+void rereadTimeZone() { _tzset(); }

@@ -17,3 +17,6 @@ SYSTEMTIME localTimeOfSeconds(int64_t seconds);
 // The system clock as calendar milliseconds. Read from the clock itself, not from the local
 // time, which is ambiguous in the hour after daylight saving ends.
 int64_t calendarNowMs();
+// Reads the time zone again (after the zone or the clock was set); the C runtime keeps the zone
+// it read first otherwise.
+void rereadTimeZone();

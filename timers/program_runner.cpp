@@ -93,7 +93,7 @@ DWORD WINAPI programStartThread(LPVOID parameter) {
 
 DWORD WINAPI programStepStartThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
-  const uint32_t tick = GetTickCount();
+  const uint64_t tick = GetTickCount64();
   lastTick = tick;
   const int64_t nowMs = calendarNowMs();
   const int step = programStep;
@@ -104,12 +104,6 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
     return 0;
   }
   const uint32_t wait = programSteps[step].waitMs;
-  if ((uint64_t)tick + wait > 0xFFFFFFFFull) {
-    endRun();
-    InvalidateRect(window, nullptr, FALSE);
-    MessageBoxW(window, L"設定できる時間の範囲を超えています", kCaption, MB_OK);
-    return 0;
-  }
   if (!claimTargetTick(tick + wait)) {
     endRun();
     return 0;
@@ -118,6 +112,7 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
   calendarEnd(nowMs, wait, end);
   timerKind = TIMER_KIND_PROGRAM;
   targetTime = end;
+  targetUtcMs = nowMs + wait;
   saveTargetTime(window);
   saveTimerState();
   if (!startThread(countdownThread, window)) {

@@ -15,10 +15,9 @@ namespace {
 constexpr ResumePlan kGiveUp{false, 0, 0, 0, 0};
 
 // A count-down with `left` ms to go, if the tick counter can reach its end.
-ResumePlan continueWith(double left, uint32_t tick, int repeats, int step) {
-  double end = tick + left;
-  if (left < 1.0 || !endWithinTickRange(end)) return kGiveUp;
-  return ResumePlan{true, (uint32_t)left, (uint32_t)end, repeats, step};
+ResumePlan continueWith(double left, uint64_t tick, int repeats, int step) {
+  if (left < 1.0 || left > LONGEST_COUNTDOWN_MS) return kGiveUp;
+  return ResumePlan{true, (uint32_t)left, tick + (uint64_t)left, repeats, step};
 }
 
 // Passes that fit whole into the time gone by; nothing (give up) when the count would not fit
@@ -30,16 +29,20 @@ bool wholePasses(double left, double passMs, int repeatCount, double* passes) {
 
 }  // namespace
 
-double savedEndTick(int64_t nowMs, uint32_t tick, const SYSTEMTIME& saved, bool* valid) {
+double savedEndTick(int64_t nowMs, uint64_t tick, const SYSTEMTIME& saved, bool* valid, int64_t savedUtcMs) {
+  if (savedUtcMs > 0) {
+    *valid = true;
+    return (double)(savedUtcMs - nowMs) + (double)tick;
+  }
   int64_t savedSeconds = localCalendarSeconds(saved);
   *valid = savedSeconds != -1;
   if (!*valid) return 0.0;
-  return (double)(savedSeconds * 1000 + saved.wMilliseconds - nowMs) + tick;
+  return (double)(savedSeconds * 1000 + saved.wMilliseconds - nowMs) + (double)tick;
 }
 
-bool endWithinTickRange(double end) { return end <= TICK_LIMIT && std::trunc(end) != 0.0; }
+bool endWithinTickRange(double end, uint64_t tick) { return end - (double)tick <= LONGEST_COUNTDOWN_MS; }
 
-ResumePlan planRepeatCatchUp(double left, uint32_t tick, double intervalMs, int kind, int repeatCount,
+ResumePlan planRepeatCatchUp(double left, uint64_t tick, double intervalMs, int kind, int repeatCount,
                              int programStep, bool timerLoop, bool jikokuLoop) {
   if (intervalMs < 1.0 || !timerLoop || (kind == TIMER_KIND_TIME_OF_DAY && !jikokuLoop)) return kGiveUp;
   double passes;
@@ -53,7 +56,7 @@ ResumePlan planRepeatCatchUp(double left, uint32_t tick, double intervalMs, int 
   return continueWith(left, tick, (int)repeats, programStep);
 }
 
-ResumePlan planProgramCatchUp(double left, uint32_t tick, const std::vector<uint32_t>& waits,
+ResumePlan planProgramCatchUp(double left, uint64_t tick, const std::vector<uint32_t>& waits,
                               int programStep, int repeatCount, bool loop) {
   const int n = (int)waits.size();
   if (n == 0 || programStep < 0 || programStep >= n) return kGiveUp;
@@ -81,10 +84,10 @@ ResumePlan planProgramCatchUp(double left, uint32_t tick, const std::vector<uint
   return continueWith(left, tick, (int)repeats, step);
 }
 
-ResumePlan planResume(double end, uint32_t tick, const ResumeState& state, const std::vector<uint32_t>& waits) {
-  if (!endWithinTickRange(end)) return kGiveUp;
-  double left = end - tick;
-  if (left >= 1.0) return ResumePlan{true, (uint32_t)left, (uint32_t)end, state.repeatCount, state.programStep};
+ResumePlan planResume(double end, uint64_t tick, const ResumeState& state, const std::vector<uint32_t>& waits) {
+  if (!endWithinTickRange(end, tick)) return kGiveUp;
+  double left = end - (double)tick;
+  if (left >= 1.0) return continueWith(left, tick, state.repeatCount, state.programStep);
   if (state.kind == TIMER_KIND_PROGRAM)
     return planProgramCatchUp(left, tick, waits, state.programStep, state.repeatCount, state.programLoop);
   return planRepeatCatchUp(left, tick, state.intervalMs, state.kind, state.repeatCount, state.programStep,
@@ -95,7 +98,7 @@ namespace {
 
 void giveUp() { saveResumeFlag(0); }
 
-void startResumed(HWND window, const ResumePlan& plan) {
+void startResumed(HWND window, const ResumePlan& plan, int64_t nowMs) {
   if (!plan.resume) {
     giveUp();
     return;
@@ -104,6 +107,8 @@ void startResumed(HWND window, const ResumePlan& plan) {
   repeatCount = plan.repeatCount;
   programStep = plan.programStep;
   remainingMs = plan.remainingMs;
+  // The end the count-down times from now on, also after catching up repeats or steps.
+  targetUtcMs = nowMs + plan.remainingMs;
   targetTick = plan.targetTick;
   HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
   if (thread) {
@@ -135,25 +140,27 @@ ResumeState currentState() {
 
 void resumeTimer(HWND window) {
   if (readResumeFlag() == 0) return;
-  lastTick = GetTickCount();
+  rereadTimeZone();
+  lastTick = GetTickCount64();
   const int64_t now = calendarNowMs();
-  const uint32_t tick = lastTick;
+  const uint64_t tick = lastTick;
   bool valid = false;
-  double end = savedEndTick(now, tick, targetTime, &valid);
-  if (!valid || !endWithinTickRange(end)) {
+  double end = savedEndTick(now, tick, targetTime, &valid, targetUtcMs);
+  if (!valid || !endWithinTickRange(end, tick)) {
     giveUp();
     return;
   }
   if (timerKind == TIMER_KIND_PROGRAM) loadProgramSteps(&programSteps);
-  double left = end - tick;
+  double left = end - (double)tick;
   if (left < 1.0 && timerKind == TIMER_KIND_PROGRAM) {
     resumeProgramTimer(window, left);
     return;
   }
-  startResumed(window, planResume(end, tick, currentState(), {}));
+  startResumed(window, planResume(end, tick, currentState(), {}), now);
 }
 
 void resumeProgramTimer(HWND window, double left) {
+  const int64_t now = calendarNowMs();
   startResumed(window, planProgramCatchUp(left, lastTick, loadedProgramWaits(), programStep, repeatCount,
-                                          PROGRAM_TIMER_LOOP != 0));
+                                          PROGRAM_TIMER_LOOP != 0), now);
 }

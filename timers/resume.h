@@ -12,24 +12,25 @@ void resumeProgramTimer(HWND window, double left);
 struct ResumePlan {
   bool resume;
   uint32_t remainingMs;
-  uint32_t targetTick;
+  uint64_t targetTick;
   int repeatCount;
   int programStep;
 };
 
-// The saved calendar end (local time) on the current tick scale; nowMs (calendar milliseconds)
-// and tick are read together. valid is false when the saved date cannot be converted (a garbage
-// year), which counts as nothing to resume.
-double savedEndTick(int64_t nowMs, uint32_t tick, const SYSTEMTIME& saved, bool* valid);
-// An end that the tick counter can time: not beyond its limit and not truncated to 0.
-bool endWithinTickRange(double end);
+// The saved calendar end on the current tick scale; nowMs (calendar milliseconds) and tick are
+// read together. The saved instant savedUtcMs wins when there is one (above 0); otherwise the
+// saved local time is read, as the first pass of a wall time the clock shows twice. valid is
+// false when the saved date cannot be converted (a garbage year), which counts as nothing to resume.
+double savedEndTick(int64_t nowMs, uint64_t tick, const SYSTEMTIME& saved, bool* valid, int64_t savedUtcMs = 0);
+// An end that a count-down can time from tick: no farther ahead than the longest count-down.
+bool endWithinTickRange(double end, uint64_t tick);
 
 // The saved end passed `left` ms ago (left < 1) for an interval or time-of-day timer: catch up
 // the missed repeats, or give up when the timer does not repeat.
-ResumePlan planRepeatCatchUp(double left, uint32_t tick, double intervalMs, int kind, int repeatCount,
+ResumePlan planRepeatCatchUp(double left, uint64_t tick, double intervalMs, int kind, int repeatCount,
                              int programStep, bool timerLoop, bool jikokuLoop);
 // The same for a program timer with these step waits (all above 0).
-ResumePlan planProgramCatchUp(double left, uint32_t tick, const std::vector<uint32_t>& waits,
+ResumePlan planProgramCatchUp(double left, uint64_t tick, const std::vector<uint32_t>& waits,
                               int programStep, int repeatCount, bool loop);
 
 // Everything resume decides after the saved end has been put on the tick scale.
@@ -38,4 +39,4 @@ struct ResumeState {
   double intervalMs;
   bool timerLoop, jikokuLoop, programLoop;
 };
-ResumePlan planResume(double end, uint32_t tick, const ResumeState& state, const std::vector<uint32_t>& waits);
+ResumePlan planResume(double end, uint64_t tick, const ResumeState& state, const std::vector<uint32_t>& waits);

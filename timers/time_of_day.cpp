@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cmath>
 #include <cwchar>
 #include <new>
 
@@ -15,19 +14,20 @@
 #include "timers/countdown.h"
 #include "timers/timer_state.h"
 
-TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint32_t tick, const WORD target[6]) {
-  TimeOfDayTarget result{TimeOfDayTarget::OutOfRange, 0.0, {}};
+TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint64_t tick, const WORD target[6]) {
+  TimeOfDayTarget result{TimeOfDayTarget::OutOfRange, 0.0, {}, 0};
   int64_t targetSeconds = localCalendarSeconds(target[0], target[1], target[2], target[3], target[4], target[5]);
   // A year the calendar conversion cannot hold is out of range, not a moment in 1969.
   if (targetSeconds == -1) return result;
-  double end = (double)(targetSeconds * 1000 - nowMs) + tick;
-  if (end > TICK_LIMIT || std::trunc(end) == 0.0) return result;
-  if (end - tick <= 0.0) {
+  const double left = (double)(targetSeconds * 1000 - nowMs);
+  if (left > LONGEST_COUNTDOWN_MS) return result;
+  if (left <= 0.0) {
     result.result = TimeOfDayTarget::Past;
     return result;
   }
   result.result = TimeOfDayTarget::Ok;
-  result.endTick = end;
+  result.endTick = left + (double)tick;
+  result.endUtcMs = targetSeconds * 1000;
   result.normalised = localTimeOfSeconds(targetSeconds);
   return result;
 }
@@ -133,7 +133,8 @@ DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
   HWND window = start.window;
   // A running timer is stopped first (after a yes), so a refused target leaves none running.
   if (!claimRunReplacing(window)) return 0;
-  lastTick = GetTickCount();
+  rereadTimeZone();
+  lastTick = GetTickCount64();
   const int64_t now = calendarNowMs();
   TimeOfDayTarget target = timeOfDayTarget(now, lastTick, start.target);
   if (target.result != TimeOfDayTarget::Ok) {
@@ -141,13 +142,14 @@ DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
     refuse(window, target.result == TimeOfDayTarget::Past ? L"設定された時刻は過去です" : L"設定できる時刻の範囲を超えています");
     return 0;
   }
-  if (!claimTargetTick((uint32_t)target.endTick)) {
+  if (!claimTargetTick((uint64_t)target.endTick)) {
     runActive = 0;
     return 0;
   }
   timerKind = TIMER_KIND_TIME_OF_DAY;
   repeatCount = 0;
   targetTime = target.normalised;
+  targetUtcMs = target.endUtcMs;
   saveTargetTime(window);
   saveTimerState();
   HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);

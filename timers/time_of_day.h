@@ -17,15 +17,16 @@ struct TimeOfDayStart {
   WORD target[6];
 };
 
-// The largest value of the tick counter; an end beyond it cannot be timed.
-constexpr double TICK_LIMIT = 4294967295.0;
+// The longest count-down: the read-out and the step waits hold 4,294,967,295 ms (49.7 days).
+constexpr double LONGEST_COUNTDOWN_MS = 4294967295.0;
 
 // Where a chosen local date and time falls on the tick scale.
 struct TimeOfDayTarget {
   enum Result { Ok, OutOfRange, Past } result;
   double endTick;          // the end on the tick scale (meaningful when result is Ok)
   SYSTEMTIME normalised;   // the chosen moment with impossible dates carried over
+  int64_t endUtcMs;        // the chosen moment as calendar milliseconds
 };
 // nowMs (calendar milliseconds) and tick are read together; target holds year, month, day,
-// hour, minute, second as local time.
-TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint32_t tick, const WORD target[6]);
+// hour, minute, second as local time. Out of range beyond the longest count-down from now.
+TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint64_t tick, const WORD target[6]);

@@ -1,13 +1,18 @@
-// The timer state shared by every timer kind and thread. Each field is a single atomic
-// 32-bit value; the start/stop handshake works through targetTick and stopRequested.
+// The timer state shared by every timer kind and thread. Each field is a single atomic value;
+// the start/stop handshake works through targetTick and stopRequested. Ticks are GetTickCount64
+// readings, which do not wrap.
 #pragma once
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
 
-extern std::atomic<uint32_t> targetTick;    // end tick of the running count-down; 0 = none runs
+extern std::atomic<uint64_t> targetTick;    // end tick of the running count-down; 0 = none runs
 extern std::atomic<uint32_t> remainingMs;   // time left at the latest wake-up
-extern std::atomic<uint32_t> lastTick;      // latest tick reading taken by a timer routine
+extern std::atomic<uint64_t> lastTick;      // latest tick reading taken by a timer routine
+// The end of the running or last count-down as calendar milliseconds (UTC); 0 when unknown. A
+// time-of-day end is this instant of the wall clock; other ends are elapsed time, and this only
+// follows them for ALARM_TIME.
+extern std::atomic<int64_t> targetUtcMs;
 extern std::atomic<int> stopRequested;      // 1 asks the running run to end without time-up
 // 1 while a run goes on: from a start until the last count-down of its repeats or steps has
 // ended, also in the hand-offs between them, when targetTick is 0. One owner at a time: the

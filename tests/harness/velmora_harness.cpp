@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
+#include <string>
 
 namespace e2e {
 
@@ -24,6 +26,39 @@ SYSTEMTIME localAt(long long ms) {
   SYSTEMTIME t{};
   FileTimeToSystemTime(&f, &t);
   return t;
+}
+
+bool moveClocks(long long wallMs, long long tickMs) {
+  const char* unixPath = getenv("VELMORA_CLOCK_FILE");
+  if (!unixPath || tickMs < 0) return false;
+  std::string path = std::string("Z:") + unixPath;  // Wine maps / to drive Z:
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  long long wall = 0, tick = 0;
+  if (FILE* in = fopen(path.c_str(), "r")) {
+    if (fscanf(in, "%lld %lld", &wall, &tick) != 2) wall = tick = 0;
+    fclose(in);
+  }
+  // Written whole into a new file and moved over the old one: the shim never reads half a line.
+  const std::string temporary = path + ".new";
+  FILE* out = fopen(temporary.c_str(), "w");
+  if (!out) return false;
+  const bool written = fprintf(out, "%lld %lld\n", wall + wallMs, tick + tickMs) > 0;
+  if (fclose(out) != 0 || !written) return false;
+  auto wallNow = [] {
+    FILETIME f;
+    GetSystemTimeAsFileTime(&f);
+    return (long long)((((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000);
+  };
+  const long long wallBefore = wallNow(), tickBefore = (long long)GetTickCount64();
+  if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+  // This process sees the move once its shim has read the file again, as every other does.
+  return waitFor([&] {
+    const long long ticks = (long long)GetTickCount64() - tickBefore, wall = wallNow() - wallBefore;
+    const bool tickMoved = tickMs == 0 || ticks >= tickMs;
+    const bool wallMoved = wallMs == tickMs || llabs((wall - ticks) - (wallMs - tickMs)) < 25;
+    return tickMoved && wallMoved;
+  }, 2000, 5);
 }
 namespace {
 
@@ -137,10 +172,10 @@ std::atomic<int> folderCounter{0};
 }  // namespace
 
 bool waitFor(const std::function<bool()>& pred, DWORD timeoutMs, DWORD pollMs) {
-    DWORD start = GetTickCount();
+    const ULONGLONG start = GetTickCount64();  // a wait that spans the 32-bit wrap ends on time
     for (;;) {
         if (pred()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
+        if (GetTickCount64() - start >= timeoutMs) return false;
         Sleep(pollMs);
     }
 }

@@ -30,6 +30,12 @@ long long localMs(const SYSTEMTIME& t);
 long long nowMs();
 SYSTEMTIME localAt(long long ms);
 
+// Moves the wall clock and the tick count of every process of the session by these many
+// milliseconds, within 50 ms (scripts/clock-test.sh runs a session whose clocks move). False
+// outside such a session. The tick count only ever goes forward, as after a sleep: Wine's waits
+// would stall if it went back.
+bool moveClocks(long long wallMs, long long tickMs);
+
 // The user name as the program sees it (GetUserNameW).
 std::wstring currentUserName();
 

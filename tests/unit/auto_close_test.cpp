@@ -57,14 +57,6 @@ TEST(AutoCloseTitle, WholeUnitsLeftAndPausesToTheNextChange) {
   }
 }
 
-TEST(AutoCloseTitle, GraceEndBeyondTheTickLimit) {
-  EXPECT_FALSE(autoCloseBeyondTickLimit(4294967295u - 300000u, 300));
-  EXPECT_TRUE(autoCloseBeyondTickLimit(4294967295u - 299999u, 300));
-  EXPECT_FALSE(autoCloseBeyondTickLimit(1000, 0));
-  // A large value from the file does not wrap around in the test.
-  EXPECT_TRUE(autoCloseBeyondTickLimit(1000, 2147483647));
-}
-
 // A window that records WM_CLOSE and applies the title requests posted by the countdown.
 struct Target {
   HWND window = nullptr;

@@ -77,41 +77,62 @@ TEST(CountdownSchedule, HiddenSecondsRepaintOncePerMinuteUntilTheLastMinute) {
   EXPECT_EQ(unused, -1);
 }
 
-TEST(CountdownSchedule, EndIsReachedAtTheTargetOrWhenTheCounterWrapped) {
+TEST(CountdownSchedule, EndIsReachedAtTheTargetAlsoAcrossTheOld32BitWrap) {
   struct Case {
-    uint32_t target, now, previous;
+    uint64_t target, now;
     bool ended;
+    uint32_t shown;
   } cases[] = {
-      {5000, 4999, 4000, false},
-      {5000, 5000, 4000, true},
-      {5000, 7000, 4000, true},
-      // The end lay in the last second before the wrap and the thread overslept past it.
-      {0xFFFFFF00u, 0x00000040u, 0xFFFFFC00u, true},
-      {0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFC00u, false},
+      {5000, 4999, false, 1},
+      {5000, 5000, true, 0},
+      {5000, 7000, true, 0},
+      {0x100000040ull, 0xFFFFFF00ull, false, 0x140},
+      {0x100000040ull + 69000, 0xFFFFFFFFull - 63000, false, 132065},
+      {0x100000040ull, 0x100000040ull, true, 0},
+      {0x300000000ull, 0x100000000ull, false, 0xFFFFFFFFu},  // more than the read-out holds
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(countdownEnded(c.target, c.now, c.previous), c.ended) << c.target << " " << c.now;
+  for (const Case& c : cases) {
+    EXPECT_EQ(countdownEnded(c.target, c.now), c.ended) << c.target << " " << c.now;
+    EXPECT_EQ(remainingForDisplay(c.target, c.now), c.shown) << c.target << " " << c.now;
+  }
 }
 
-TEST(IntervalStart, EndMustStayWithinTheTickCounter) {
+TEST(CountdownSchedule, TimeOfDayEndFollowsTheWallClockAndOtherEndsRewriteTheirCalendarEnd) {
+  const int64_t end = 1800000000000;  // calendar ms
+  struct Case {
+    const char* what;
+    int64_t nowUtc;
+    uint64_t expectedEndTick;  // at tick 1000
+    bool calendarMoved;        // for an elapsed-time count-down with 60 s left
+  } cases[] = {
+      {"clock as expected", end - 60000, 61000, false},
+      {"clock set 58 s forward", end - 2000, 3000, true},
+      {"clock set past the end", end + 5, 1000, true},
+      {"clock set an hour back", end - 3660000, 3661000, true},
+      {"clock 900 ms off", end - 59100, 60100, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(wallClockEndTick(end, c.nowUtc, 1000), c.expectedEndTick) << c.what;
+    EXPECT_EQ(calendarEndMoved(end, c.nowUtc, 60000), c.calendarMoved) << c.what;
+  }
+}
+
+TEST(IntervalStart, DurationMustFitTheLongestCountdownWhateverTheUptime) {
   const double h1193 = intervalDurationMs(1193, 0, 0);
   const double longest = intervalDurationMs(1193, 59, 59);
   EXPECT_EQ(h1193, 4294800000.0);
   EXPECT_EQ(longest, 4298399000.0);
   struct Case {
-    uint32_t now;
     double duration;
     bool fits;
   } cases[] = {
-      {0, longest, false},         // refused whatever the uptime
-      {0, h1193, true},
-      {167295, h1193, true},       // ends exactly at 4,294,967,295
-      {167296, h1193, false},
-      {0xFFFFFFFFu - 1000, 1000, true},
-      {0xFFFFFFFFu - 999, 1000, false},
-      {123456789, intervalDurationMs(0, 0, 1), true},
+      {longest, false},
+      {h1193, true},
+      {4294967295.0, true},
+      {4294967296.0, false},
+      {intervalDurationMs(0, 0, 1), true},
   };
-  for (const Case& c : cases) EXPECT_EQ(endFitsTickCounter(c.now, c.duration), c.fits) << c.now << " + " << c.duration;
+  for (const Case& c : cases) EXPECT_EQ(countdownFits(c.duration), c.fits) << c.duration;
 }
 
 SYSTEMTIME localTime(int y, int mo, int d, int h, int mi, int s, int dow, int ms) {

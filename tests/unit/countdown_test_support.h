@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
+#include "timers/keep_awake.h"
 
 namespace countdown_test {
 
@@ -48,6 +49,9 @@ inline LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam,
       posted().push_back({message, wParam, lParam, GetTickCount(), (DWORD)GetMessageTime()});
       onAlarmNotify(window, wParam);
       return 0;
+    case WM_TIMER:
+      if (onKeepAwakeTimer(window, wParam)) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
     default:
       if (applyLookRequest(window, message, wParam, lParam)) return 0;
       return DefWindowProcW(window, message, wParam, lParam);

@@ -78,6 +78,17 @@ class Countdown : public ::testing::Test {
   static inline int counter_ = 0;
 };
 
+TEST_F(Countdown, KeepsThePcAwakeFromTheStartUntilTheRunHasEnded) {
+  intervalStartThread(window_.hwnd);
+  keepAwakeWhileRunning(window_.hwnd);  // as the main window does on the running look
+  EXPECT_TRUE(keepingAwake());
+  // Read back by setting the same state again: the previous one is returned.
+  EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED), DWORD(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
+  ASSERT_TRUE(pumpUntil([] { return runActive == 0; }, 3000));
+  EXPECT_TRUE(pumpUntil([] { return !keepingAwake(); }, 2000));
+  EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS), DWORD(ES_CONTINUOUS));
+}
+
 TEST_F(Countdown, IntervalRunShowsTheRunningLookWritesItsKeysAndAsksForTheAlarmAtZero) {
   ALARM_LOOP = 1;
   SYSTEMTIME now;

@@ -135,4 +135,26 @@ TEST_F(DaylightSaving, TimeOfDayTargetsAndResumedEndsKeepToTheWallClock) {
                    tick - 3 * 3600000.0);
 }
 
+TEST_F(DaylightSaving, EndInTheRepeatedHourResumesWithTheRightTimeLeftFromItsInstant) {
+  // Started at 1:50 on the first pass for 20 minutes: ends at 1:10 on the second pass, and a
+  // restart at 1:05 on the second pass has 5 minutes left.
+  const int64_t endMs = (seconds(2026, 11, 1, 1, 50) + 1200) * 1000;
+  SYSTEMTIME saved{};
+  ASSERT_TRUE(calendarEnd(endMs - 1200000, 1200000, saved));
+  EXPECT_EQ(text(saved), "2026-11-01 01:10:00");
+  const uint64_t tick = 0x100000000ull;
+  struct Case {
+    int64_t savedUtcMs;
+    double left;
+  } cases[] = {
+      {endMs, 300000.0},
+      {0, 300000.0 - 3600000.0},  // a file without the instant: the first 1:10, as before
+  };
+  for (const Case& c : cases) {
+    bool valid = false;
+    EXPECT_DOUBLE_EQ(savedEndTick(endMs - 300000, tick, saved, &valid, c.savedUtcMs) - (double)tick, c.left);
+    EXPECT_TRUE(valid);
+  }
+}
+
 }  // namespace

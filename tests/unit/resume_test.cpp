@@ -67,20 +67,22 @@ TEST(ResumeSavedEnd, GarbageDatesAreNothingToResume) {
   EXPECT_DOUBLE_EQ(end, kTick + 70000);
 }
 
-TEST(ResumeSavedEnd, FortyNineDayRuleAfterAMachineRestart) {
+TEST(ResumeSavedEnd, EndsUpToTheLongestCountdownAheadResumeWhateverTheUptime) {
   SYSTEMTIME now = at(2026, 12, 8, 10, 0, 0, 0);
   bool valid;
-  // Just booted: an end 40 days ahead is still on the scale, 50 days is not.
-  EXPECT_TRUE(endWithinTickRange(savedEndTick(msOf(now), 1000, at(2027, 1, 17, 10, 0, 0, 0), &valid)));
-  EXPECT_FALSE(endWithinTickRange(savedEndTick(msOf(now), 1000, at(2027, 1, 27, 10, 0, 0, 0), &valid)));
-  // Up for 49 days: one more day is already too far, half an hour is not.
-  EXPECT_FALSE(endWithinTickRange(savedEndTick(msOf(now), 49u * 86400000u, at(2026, 12, 9, 10, 0, 0, 0), &valid)));
-  EXPECT_TRUE(endWithinTickRange(savedEndTick(msOf(now), 49u * 86400000u, at(2026, 12, 8, 10, 30, 0, 0), &valid)));
-  EXPECT_TRUE(endWithinTickRange(4294967295.0));
-  EXPECT_FALSE(endWithinTickRange(4294967296.0));
-  EXPECT_FALSE(endWithinTickRange(0.5));
-  EXPECT_FALSE(endWithinTickRange(-0.5));
-  EXPECT_TRUE(endWithinTickRange(-5000.0));  // ended before the machine started: caught up or given up later
+  struct Case {
+    uint64_t tick;
+    SYSTEMTIME end;
+    bool within;
+  } cases[] = {
+      {1000, at(2027, 1, 17, 10, 0, 0, 0), true},
+      {1000, at(2027, 1, 27, 10, 0, 0, 0), false},
+      {49ull * 86400000, at(2026, 12, 9, 10, 0, 0, 0), true},
+      {0xFFFFFFFFull - 1000, at(2027, 1, 17, 10, 0, 0, 0), true},
+      {0xFFFFFFFFull - 1000, at(2026, 12, 8, 9, 0, 0, 0), true},  // passed: caught up or given up later
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(endWithinTickRange(savedEndTick(msOf(now), c.tick, c.end, &valid), c.tick), c.within) << c.tick;
 }
 
 TEST(ResumeInterval, TenMinuteTimerReopenedAtVariousMoments) {
@@ -123,13 +125,11 @@ TEST(ResumeInterval, TimeOfDaySeriesNeedsBothRepeatSwitches) {
 TEST(ResumeInterval, RefusalsGiveUp) {
   // Interval set to 0:00:00 since the run began.
   EXPECT_FALSE(planResume(kTick - kMinute, kTick, interval(0, true), {}).resume);
-  // The caught-up end would pass the tick counter's limit.
-  const uint32_t lateTick = 4294967295u - 60000u;
-  EXPECT_FALSE(planRepeatCatchUp(-3 * kMinute, lateTick, 10 * kMinute, TIMER_KIND_INTERVAL, 0, 0, true, false).resume);
-  EXPECT_TRUE(planRepeatCatchUp(-9.5 * kMinute, lateTick, 10 * kMinute, TIMER_KIND_INTERVAL, 0, 0, true, false).resume);
-  // The saved end itself is off the scale.
-  EXPECT_FALSE(planResume(4294967296.0, kTick, interval(10 * kMinute, true), {}).resume);
-  EXPECT_FALSE(planResume(0.4, kTick, interval(10 * kMinute, true), {}).resume);
+  // A catch-up across the 32-bit tick count's wrap goes on.
+  const uint64_t lateTick = 4294967295u - 60000u;
+  EXPECT_TRUE(planRepeatCatchUp(-3 * kMinute, lateTick, 10 * kMinute, TIMER_KIND_INTERVAL, 0, 0, true, false).resume);
+  // The saved end lies farther ahead than the longest count-down.
+  EXPECT_FALSE(planResume(kTick + 4294967296.0, kTick, interval(10 * kMinute, true), {}).resume);
   // A repeat count that would no longer fit.
   EXPECT_FALSE(planResume(kTick - 3 * kMinute, kTick, interval(10 * kMinute, true, INT_MAX), {}).resume);
   EXPECT_FALSE(planRepeatCatchUp(-1.0e13, kTick, 1000, TIMER_KIND_INTERVAL, 0, 0, true, false).resume);
@@ -179,17 +179,16 @@ TEST(ResumeProgram, ShortenedOrEmptyFileGivesUpOnlyWhenTheEndPassed) {
   EXPECT_FALSE(planResume(kTick - kMinute, kTick, state, {}).resume);
 }
 
-TEST(ResumeProgram, StepEndingBeyondTheTickLimitGivesUpWithoutUnwindingPasses) {
-  // The second step is longer than the time left on the counter.
+TEST(ResumeProgram, LongestStepResumesWhateverTheUptime) {
   const std::vector<uint32_t> waits{1000, 4294000000u};
-  ResumePlan p = planProgramCatchUp(-500, kTick, waits, 0, 7, true);
-  EXPECT_FALSE(p.resume);
-  // With a short uptime the same step fits and counts on.
-  p = planProgramCatchUp(-500, 1000, waits, 0, 7, true);
-  ASSERT_TRUE(p.resume);
-  EXPECT_EQ(p.repeatCount, 7);
-  EXPECT_EQ(p.programStep, 1);
-  EXPECT_EQ(p.remainingMs, 4294000000u - 500u);
+  for (uint64_t tick : {uint64_t(1000), uint64_t(kTick), 0xFFFFFFFFull - 1000}) {
+    ResumePlan p = planProgramCatchUp(-500, tick, waits, 0, 7, true);
+    ASSERT_TRUE(p.resume) << tick;
+    EXPECT_EQ(p.repeatCount, 7);
+    EXPECT_EQ(p.programStep, 1);
+    EXPECT_EQ(p.remainingMs, 4294000000u - 500u);
+    EXPECT_EQ(p.targetTick, tick + 4294000000u - 500u);
+  }
 }
 
 TEST(ResumeProgram, PassCountThatWouldOverflowGivesUp) {

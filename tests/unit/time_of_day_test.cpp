@@ -86,22 +86,23 @@ TEST(TimeOfDayTarget, CurrentSecondAndEarlierArePast) {
   EXPECT_EQ(timeOfDayTarget(msOf(now), 50000, chosen(2026, 12, 8, 10, 0, 1).v).result, TimeOfDayTarget::Ok);
 }
 
-TEST(TimeOfDayTarget, TickLimitDependsOnUptime) {
+TEST(TimeOfDayTarget, RangeCountsFromNowWhateverTheUptime) {
   const SYSTEMTIME now = at(2026, 12, 8, 10, 0, 0);
   const uint32_t oneHour = 3600000;
   struct Case {
     Chosen target;
-    uint32_t tick;
+    uint64_t tick;
     TimeOfDayTarget::Result expected;
   } cases[] = {
-      // 60 days is beyond the counter's range whatever the uptime.
+      // 60 days is beyond the longest count-down.
       {chosen(2027, 2, 6, 10, 0, 0), 0, TimeOfDayTarget::OutOfRange},
-      // 40 days is accepted only with less than about 9.7 days of uptime.
-      {chosen(2027, 1, 17, 10, 0, 0), 9 * 24 * oneHour, TimeOfDayTarget::Ok},
-      {chosen(2027, 1, 17, 10, 0, 0), 10 * 24 * oneHour, TimeOfDayTarget::OutOfRange},
-      // Exactly at the limit is still accepted, one millisecond more is not.
-      {chosen(2027, 1, 17, 10, 0, 0), (uint32_t)(4294967295.0 - 40 * kDayMs), TimeOfDayTarget::Ok},
-      {chosen(2027, 1, 17, 10, 0, 0), (uint32_t)(4294967295.0 - 40 * kDayMs) + 1, TimeOfDayTarget::OutOfRange},
+      // 40 days is accepted whatever the uptime, also with the 32-bit tick count about to wrap.
+      {chosen(2027, 1, 17, 10, 0, 0), 10 * 24 * oneHour, TimeOfDayTarget::Ok},
+      {chosen(2027, 1, 17, 10, 0, 0), 0xFFFFFFFFull - 60000, TimeOfDayTarget::Ok},
+      {chosen(2027, 1, 17, 10, 0, 0), 0x1000000000ull, TimeOfDayTarget::Ok},
+      // The longest count-down (49 d 17 h 2 min 47.295 s) counts from now.
+      {chosen(2027, 1, 27, 3, 2, 47), 0xFFFFFFFFull, TimeOfDayTarget::Ok},
+      {chosen(2027, 1, 27, 3, 2, 48), 1000, TimeOfDayTarget::OutOfRange},
       // A year the calendar conversion cannot hold (the year field allows up to 32767).
       {chosen(32767, 1, 1, 0, 0, 0), 1000, TimeOfDayTarget::OutOfRange},
   };

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs a test program in a Wine session whose clocks the test can move:
+#
+#   bash scripts/clock-test.sh <build folder> <program.exe> [arguments...]
+#
+# Every process of the session (the wineserver first) runs with tests/clock/clock_shim.c
+# preloaded, built here into <build>/clock. The shim adds the offsets in <build>/clock/offsets
+# ("<wall clock ms> <tick count ms>") to the time that Wine reads, and reads that file again
+# every 50 ms; the program finds its path in VELMORA_CLOCK_FILE. The session has a prefix
+# (<build>/wineprefix-clock) and an Xvfb of its own, as moving the clocks of the build folder's
+# own session would disturb every other test. The exit code is the program's.
+set -euo pipefail
+
+if [ $# -lt 2 ]; then
+    echo "usage: clock-test.sh <build folder> <program.exe> [arguments...]" >&2
+    exit 2
+fi
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$(cd "$1" && pwd)"
+shift
+
+mkdir -p "$build/clock"
+shim="$build/clock/clock_shim.so"
+source_file="$here/../tests/clock/clock_shim.c"
+if [ ! -f "$shim" ] || [ "$source_file" -nt "$shim" ]; then
+    gcc -m32 -shared -fPIC -O2 -Wall -Werror -o "$shim" "$source_file" -ldl
+fi
+export VELMORA_CLOCK_FILE="$build/clock/offsets"
+echo "0 0" >"$VELMORA_CLOCK_FILE"
+
+export VELMORA_BUILD_DIR="$build"
+export VELMORA_WINEPREFIX="$build/wineprefix-clock"
+unset VELMORA_DISPLAY
+source "$here/services.sh"
+
+cleanup() {
+    (source "$here/wine-env.sh" && wineserver -k) </dev/null >/dev/null 2>&1 || true
+    if [ -n "$VELMORA_XVFB_PID" ]; then
+        kill "$VELMORA_XVFB_PID" 2>/dev/null || true
+        wait "$VELMORA_XVFB_PID" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+start_xvfb "$build/xvfb-clock.log"
+bash "$here/prepare-wine.sh" "$build"
+source "$here/wine-env.sh"
+# A server left from an earlier run would not have the shim.
+wineserver -k </dev/null >/dev/null 2>&1 || true
+wineserver -w </dev/null >/dev/null 2>&1 || true
+# The 64-bit helpers cannot load the 32-bit shim; they say so on stderr and go on.
+export LD_PRELOAD="$shim"
+(wineserver -p || true; wine wineboot) </dev/null >/dev/null 2>&1
+wine "$@" </dev/null 2> >(grep -v 'wrong ELF class' >&2)
