@@ -369,17 +369,19 @@ TEST_F(Countdown, AWaiterWaitsOnlyForTheRunItAskedAbout) {
   START_SYURYO_CHECK = 1;
   std::atomic<int> claimed{0}, finished{0};
   std::vector<std::thread> waiters;
-  for (int i = 0; i < 2; ++i)
+  // One box at a time: each waiter asks before the next one starts.
+  for (size_t i = 1; i <= 2; ++i) {
     waiters.emplace_back([&] {
       claimed += claimRunReplacing(window_.hwnd) ? 1 : 0;
       ++finished;
     });
+    EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(kReplace).size() == i; }, 10000));
+  }
   waiters.emplace_back([&] {
     stopConfirmThread(window_.hwnd);
     ++finished;
   });
-  EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(kReplace).size() == 2 &&
-                                     ownMessageBoxes(L"タイマーを終了しますか？").size() == 1; }, 5000));
+  EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(L"タイマーを終了しますか？").size() == 1; }, 10000));
   for (HWND box : ownMessageBoxes(L"タイマーを終了しますか？")) PostMessageW(box, WM_COMMAND, IDYES, 0);
   EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(L"タイマーを終了しますか？").empty(); }, 3000));
   for (HWND box : ownMessageBoxes(kReplace)) PostMessageW(box, WM_COMMAND, IDYES, 0);
