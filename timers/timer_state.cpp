@@ -6,6 +6,7 @@ std::atomic<uint64_t> lastTick{0};
 std::atomic<int64_t> targetUtcMs{0};
 std::atomic<int> stopRequested{0};
 std::atomic<int> runActive{0};
+std::atomic<uint32_t> runSerial{0};
 std::atomic<int> repeatCount{0};
 std::atomic<int> timerKind{0};
 std::atomic<int> programStep{0};

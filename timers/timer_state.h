@@ -18,6 +18,9 @@ extern std::atomic<int> stopRequested;      // 1 asks the running run to end wit
 // ended, also in the hand-offs between them, when targetTick is 0. One owner at a time: the
 // start that sets it from 0 owns the run and hands it on; whoever ends the run sets it to 0.
 extern std::atomic<int> runActive;
+// Number of the latest run: each claim of a run counts it up, so one who asked about a run can
+// tell it from a later one.
+extern std::atomic<uint32_t> runSerial;
 extern std::atomic<int> repeatCount;        // automatic repeats of the current run (TIMER/LOOP_CNT)
 extern std::atomic<int> timerKind;          // 0 time-of-day, 1 interval, 2 program timer (TIMER/TYPE)
 extern std::atomic<int> programStep;        // step of the running program timer (PROGRAM_TIMER/STEP)
