@@ -87,8 +87,8 @@ void onCommand(HWND window, int id) {
       break;
     case CMD_TOGGLE_TIMER_LOOP: toggleOption(window, TIMER_LOOP, L"TIMER_LOOP"); break;
     case CMD_TIME_OF_DAY:
-      if (runMainDialog(window, IDD_TIME_OF_DAY, timeOfDayDialogProc) > 0)
-        startThreadOrReport(window, timeOfDayStartThread, true);
+      if (runMainDialog(window, IDD_TIME_OF_DAY, timeOfDayDialogProc) > 0 && !startTimeOfDayTimer(window))
+        showMessageAsync(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
       break;
     case CMD_PROGRAM_START: startThreadOrReport(window, programStartThread, true); break;
     case CMD_PROGRAM_EDIT: runMainDialog(window, IDD_PROGRAM_EDITOR, programEditorDialogProc); break;

@@ -17,6 +17,7 @@
 #include "shell/message_async.h"
 #include "shell/tray_icon.h"
 #include "timers/countdown.h"
+#include "timers/program_runner.h"
 #include "timers/resume.h"
 #include "timers/timer_state.h"
 
@@ -204,6 +205,6 @@ int runVelmoraWindow(HINSTANCE instance, int showCommand) {
     }
   }
   deleteBrushes();
-  freeProgramSteps();
+  releaseProgramStepsAtExit();
   return (int)message.wParam;
 }

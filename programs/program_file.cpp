@@ -291,13 +291,37 @@ const wchar_t kRecoveryFailure[] =
     L"ファイルはそのまま残してあります。\n%ls";
 
 // A move under way, as PROGRAM_TIMER/MOVE holds it:
-//   from,to,stage,hadTo,n,<from's name><to's name>   (n: length of from's name)
+//   from,to,stage,hadTo,n;pid,started,<from's name><to's name>|
+// n is the length of from's name; pid and started (its creation time, 16 hex digits) name the
+// instance that makes the move. The closing "|" keeps the names whole: the profile functions trim trailing
+// white space from what they read. A record of the older form "from,to,stage,hadTo,n,<names>"
+// (no owner, no mark) is read too.
 // Stage 1: the renames are under way; a move cut short here is undone. Stage 2: from's file
 // has reached slot to; the temporary file, if any, is the last to move, then the names.
 struct MoveRecord {
   int from, to, stage, hadTo;
   wchar_t fromName[128], toName[128];
+  DWORD ownerId;
+  uint64_t ownerStart;
 };
+
+uint64_t processStart(HANDLE process) {
+  FILETIME created{}, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (uint64_t)created.dwHighDateTime << 32 | created.dwLowDateTime;
+}
+
+// The record belongs to another instance that is still running: its move may be under way.
+bool ownedByAnotherInstance(const MoveRecord& r) {
+  if (r.ownerId == 0 || r.ownerId == GetCurrentProcessId()) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, r.ownerId);
+  if (!process) return false;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  const bool same = running && processStart(process) == r.ownerStart;
+  CloseHandle(process);
+  return same;
+}
 
 struct MovePaths {
   wchar_t from[1024], to[1024], temporary[1024];
@@ -313,29 +337,49 @@ bool movePaths(const MoveRecord& r, MovePaths* p) {
 }
 
 bool writeMoveRecord(const MoveRecord& r) {
-  wchar_t value[300];
-  int n = _snwprintf(value, 300, L"%d,%d,%d,%d,%d,%ls%ls", r.from, r.to, r.stage, r.hadTo,
-                     (int)wcslen(r.fromName), r.fromName, r.toName);
-  if (n < 0 || n >= 300) return false;
+  wchar_t value[340];
+  const uint64_t started = processStart(GetCurrentProcess());
+  int n = _snwprintf(value, 340, L"%d,%d,%d,%d,%d;%lu,%08lX%08lX,%ls%ls|", r.from, r.to, r.stage, r.hadTo,
+                     (int)wcslen(r.fromName), (unsigned long)GetCurrentProcessId(), (unsigned long)(started >> 32),
+                     (unsigned long)(started & 0xFFFFFFFFu), r.fromName, r.toName);
+  if (n < 0 || n >= 340) return false;
   return writeSettingString(kProgramSection, kMoveKey, value) != FALSE;
 }
 
 bool readMoveRecord(MoveRecord* r) {
-  wchar_t value[300] = L"";
-  GetPrivateProfileStringW(kProgramSection, kMoveKey, L"", value, 300, settingsFilePath);
+  wchar_t value[340] = L"";
+  GetPrivateProfileStringW(kProgramSection, kMoveKey, L"", value, 340, settingsFilePath);
   int length = -1, consumed = 0;
-  if (swscanf(value, L"%d,%d,%d,%d,%d,%n", &r->from, &r->to, &r->stage, &r->hadTo, &length, &consumed) != 5 ||
+  if (swscanf(value, L"%d,%d,%d,%d,%d%n", &r->from, &r->to, &r->stage, &r->hadTo, &length, &consumed) != 5 ||
       consumed == 0)
     return false;
   const wchar_t* names = value + consumed;
-  const size_t total = wcslen(names);
+  size_t total = 0;
+  r->ownerId = 0;
+  r->ownerStart = 0;
+  if (*names == L';') {
+    wchar_t* end = nullptr;
+    r->ownerId = (DWORD)wcstoul(names + 1, &end, 10);
+    if (*end != L',') return false;
+    r->ownerStart = wcstoull(end + 1, &end, 16);
+    if (*end != L',') return false;
+    names = end + 1;
+    total = wcslen(names);
+    if (total == 0 || names[total - 1] != L'|') return false;
+    --total;
+  } else if (*names == L',') {
+    total = wcslen(++names);
+  } else {
+    return false;
+  }
   if (r->from < 0 || r->from > 9 || (r->to != r->from + 1 && r->to != r->from - 1) || r->to < 0 || r->to > 9 ||
       (r->stage != 1 && r->stage != 2) || length < 0 || length > 127 || (size_t)length > total ||
       total - length > 127)
     return false;
   wmemcpy(r->fromName, names, length);
   r->fromName[length] = L'\0';
-  wcscpy_s(r->toName, names + length);
+  wmemcpy(r->toName, names + length, total - length);
+  r->toName[total - length] = L'\0';
   return true;
 }
 
@@ -357,13 +401,21 @@ bool writeName(int slot) {
   return writeSettingString(kProgramSection, key, programTimerNames[slot]) != FALSE;
 }
 
-// The files have changed places: the names follow and slot to becomes the selected one. The
-// record goes only when everything is written, so a later recovery can write it all again.
+// A slot's name goes over to its new holder while it still holds what it held before the move
+// (or already the new one): a rename since the move stays.
+void followName(int slot, const wchar_t* before, const wchar_t* after) {
+  if (wcscmp(programTimerNames[slot], before) == 0) wcscpy_s(programTimerNames[slot], after);
+}
+
+// The files have changed places: the names follow and slot to becomes the selected one, each
+// only while it is as the move left it (a recovery may come long after). The record goes only
+// when everything is written, so a later recovery can write it all again.
 bool commitMove(const MoveRecord& r) {
-  wcscpy_s(programTimerNames[r.from], r.toName);
-  wcscpy_s(programTimerNames[r.to], r.fromName);
-  PROGRAM_TIMER_NO = r.to;
-  if (!writeName(r.from) || !writeName(r.to) || !writeSettingInt(kProgramSection, L"NO", r.to)) return false;
+  followName(r.from, r.fromName, r.toName);
+  followName(r.to, r.toName, r.fromName);
+  if (PROGRAM_TIMER_NO == r.from) PROGRAM_TIMER_NO = r.to;
+  if (!writeName(r.from) || !writeName(r.to) || !writeSettingInt(kProgramSection, L"NO", PROGRAM_TIMER_NO))
+    return false;
   clearMoveRecord();
   return true;
 }
@@ -394,6 +446,8 @@ bool recoverProgramTimerMove() {
   MoveRecord r{};
   MovePaths p{};
   if (!readMoveRecord(&r)) return true;
+  // Another running instance may be making this move right now: it is its own to finish.
+  if (ownedByAnotherInstance(r)) return true;
   if (!movePaths(r, &p)) return false;
   // Every rename done: only the names are left to write.
   if (r.stage == 2 && !fileExists(p.temporary)) {
@@ -413,8 +467,10 @@ void recoverProgramTimerMoveAtStart(HWND window) {
 }
 
 MoveResult moveProgramTimerSlot(int from, int to) {
+  MoveRecord r{from, to, 1, 0, {}, {}, 0, 0};
+  if (readMoveRecord(&r) && ownedByAnotherInstance(r)) return MoveResult::Failed;
   if (!recoverProgramTimerMove()) return MoveResult::LeftoverKept;
-  MoveRecord r{from, to, 1, 0, {}, {}};
+  r = MoveRecord{from, to, 1, 0, {}, {}, 0, 0};
   MovePaths p{};
   if (!movePaths(r, &p)) return MoveResult::Failed;
   // A temporary file nothing accounts for is somebody's program timer: never overwritten, and

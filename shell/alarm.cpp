@@ -113,7 +113,9 @@ void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag) {
   // is one of this program's own sound paths, and anything else is ignored.
   if (path != ALARM_FILE && !isSoundRequestPath(path)) return;
   alarmLoopFlag = (int)loopFlag;
-  if (loadAlarm(window, path)) play(window);
+  BOOL loaded = loadAlarm(window, path);
+  releaseSoundRequestPath(path);
+  if (loaded) play(window);
 }
 
 void onAlarmNotify(HWND window, WPARAM code) {

@@ -84,6 +84,13 @@ void setTitleAndTip(HWND window, const wchar_t* title) {
   if (trayIconShown(window)) modifyTrayIcon(window, nullptr, title);
 }
 
+void cancelAutoCloseForRun(HWND window) {
+  if (autoCloseThreadId.exchange(0) == 0) return;
+  autoCloseGeneration += 1;
+  // Posted: the start may run on a box's thread while the window thread waits for it.
+  showIdleLook(window);
+}
+
 void cancelAutoCloseLook(HWND window) {
   autoCloseThreadId = 0;
   autoCloseGeneration += 1;

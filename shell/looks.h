@@ -24,5 +24,8 @@ bool applyLookRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Ends a pending auto-close countdown and puts back the idle title and tip; a title request
 // of that countdown still on its way is dropped.
 void cancelAutoCloseLook(HWND window);
+// From any thread, when a run starts: ends a pending auto-close countdown and asks for the
+// idle look (the run's count-down asks for the running look after it).
+void cancelAutoCloseForRun(HWND window);
 // Sets the title, and the tray tip when the icon is shown.
 void setTitleAndTip(HWND window, const wchar_t* title);

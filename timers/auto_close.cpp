@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+
 #include <cwchar>
 
 #include "app/main_window.h"
@@ -12,6 +14,14 @@
 #include "shell/looks.h"
 #include "timers/time_of_day.h"
 #include "timers/timer_state.h"
+
+namespace {
+
+// The run whose end started the latest countdown: a countdown never closes the program once a
+// later run has started.
+std::atomic<uint32_t> autoCloseRun{0};
+
+}  // namespace
 
 bool autoCloseApplies(int index, bool interval, bool timeOfDay, bool program, int kind) {
   switch (index) {
@@ -42,6 +52,7 @@ void triggerAutoClose(HWND window) {
   DWORD id = 0;
   HANDLE thread = CreateThread(nullptr, 0, autoCloseThread, window, CREATE_SUSPENDED, &id);
   if (!thread) return;
+  autoCloseRun = runSerial.load();
   autoCloseThreadId = id;
   autoCloseGeneration += 1;
   ResumeThread(thread);
@@ -52,11 +63,16 @@ DWORD WINAPI autoCloseThread(LPVOID parameter) {
   HWND window = (HWND)parameter;
   const DWORD me = GetCurrentThreadId();
   const uint32_t generation = autoCloseGeneration;
+  const uint32_t run = autoCloseRun;
   const int grace = AUTO_CLOSE_SEC;
   uint64_t now = GetTickCount64();
   const uint64_t end = now + (uint64_t)(grace < 0 ? 0 : grace) * 1000u;
   while (autoCloseThreadId == me) {
     if (now >= end) {
+      // The close is taken in one step against a start that cancels it; a run that got in
+      // first keeps the program open.
+      DWORD live = me;
+      if (!autoCloseThreadId.compare_exchange_strong(live, 0) || runSerial != run) return 0;
       EXIT_CHECK = 0;
       PostMessageW(followMainWindow(window), WM_CLOSE, 0, 0);
       return 0;

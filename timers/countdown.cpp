@@ -120,8 +120,12 @@ void reportThreadFailure(HWND window) {
   MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
 }
 
-void waitForRunEnd() {
-  while (runActive != 0) Sleep(100);
+const wchar_t kReplaceQuestion[] = L"タイマーが作動中ですがいいですか？";
+const wchar_t kReplaceAnotherQuestion[] = L"別のタイマーが作動し始めました。\nそのタイマーも終了していいですか？";
+
+// Until the run numbered serial is over (also when another one has started since).
+void waitForRunEnd(uint32_t serial) {
+  while (runActive != 0 && runSerial == serial) Sleep(100);
 }
 
 void startOrStop(HWND window, bool startOnThisThread) {
@@ -178,21 +182,28 @@ void onIntervalDialogOk(HWND dialog) {
 
 }  // namespace
 
-bool claimRun() {
+bool claimRun(HWND window) {
   int idle = 0;
   if (!runActive.compare_exchange_strong(idle, 1)) return false;
+  runSerial += 1;
   stopRequested = 0;
+  cancelAutoCloseForRun(window);
   pauseWanted = 0;
   paused = 0;
   return true;
 }
 
 bool claimRunReplacing(HWND window) {
-  while (!claimRun()) {
-    if (MessageBoxW(window, L"タイマーが作動中ですがいいですか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES)
-      return false;
-    stopRequested = 1;
-    waitForRunEnd();
+  const wchar_t* question = kReplaceQuestion;
+  while (!claimRun(window)) {
+    const uint32_t asked = runSerial;
+    if (MessageBoxW(window, question, L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return false;
+    // A run that started while the box was up was never asked about: it is not stopped.
+    if (runSerial == asked) {
+      stopRequested = 1;
+      waitForRunEnd(asked);
+    }
+    question = kReplaceAnotherQuestion;
   }
   return true;
 }
@@ -290,7 +301,7 @@ DWORD startInterval(HWND window, bool repeat) {
     MessageBoxW(window, L"設定できる時間の範囲を超えています", L"Velmora", MB_OK);
     return 0;
   }
-  if (repeat ? takeStopRequest() : !claimRun()) {  // stopped meanwhile, or another start has the run
+  if (repeat ? takeStopRequest() : !claimRun(window)) {  // stopped meanwhile, or another start has the run
     if (repeat) endRun();
     repaint(window);
     return 0;
@@ -388,10 +399,14 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
 
 DWORD WINAPI stopConfirmThread(LPVOID parameter) {
   HWND window = static_cast<HWND>(parameter);
-  if (runActive == 0) return 0;
-  if (MessageBoxW(window, L"タイマーを終了しますか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return 0;
+  uint32_t asked = 0;
+  do {  // a run that ended while the box was up is over; a later one is asked about anew
+    if (runActive == 0) return 0;
+    asked = runSerial;
+    if (MessageBoxW(window, L"タイマーを終了しますか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return 0;
+  } while (runSerial != asked);
   stopRequested = 1;
-  waitForRunEnd();
+  waitForRunEnd(asked);
   if (START_SYURYO_CHECK) confirm(window, L"タイマーを終了しました", false);
   repaint(window);
   return 0;

@@ -23,10 +23,11 @@ void startStopToggleFromClick(ClickTimingRecord* record);
 INT_PTR CALLBACK intervalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A run for a user's start: takes it in one step, false when a run goes on. A stop left over
-// from an earlier run is cleared.
-bool claimRun();
+// from an earlier run is cleared, a pending auto-close is cancelled, runSerial counts it.
+bool claimRun(HWND window);
 // The same for a start that replaces a running timer: asks "タイマーが作動中ですがいいですか？"
-// while a run goes on and stops it on yes. False when the user keeps the running timer.
+// while a run goes on, stops it on yes and waits for that run to end. Asks again when another
+// run took over meanwhile. False when the user keeps the running timer.
 bool claimRunReplacing(HWND window);
 // The run ends here (the series is over, refused or failed): RESUME 0 on disk, the run free.
 void endRun();

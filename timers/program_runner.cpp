@@ -19,10 +19,11 @@ namespace {
 const wchar_t kCaption[] = L"Velmora";
 const wchar_t kThreadFailure[] = L"スレッドの作成に失敗しました";
 
-// Sixteen requests would have to wait unread behind each other before a buffer is reused;
-// the last unit of each buffer only ever holds a terminator, so even then a reader meets one.
+// A buffer is taken for a request and freed once the window thread has read it; the last
+// unit of each buffer only ever holds a terminator.
 constexpr unsigned kSoundSlots = 16;
 wchar_t soundRequestPaths[kSoundSlots][512];
+std::atomic<int> soundSlotTaken[kSoundSlots];
 std::atomic<unsigned> nextSoundSlot{0};
 
 bool startThread(LPTHREAD_START_ROUTINE routine, HWND window) {
@@ -44,9 +45,24 @@ void copyText(wchar_t* target, size_t capacity, const wchar_t* source) {
 }  // namespace
 
 const wchar_t* keepSoundPathForRequest(const wchar_t* path) {
-  unsigned slot = nextSoundSlot.fetch_add(1) % kSoundSlots;
-  copyText(soundRequestPaths[slot], 512, path);
-  return soundRequestPaths[slot];
+  const unsigned first = nextSoundSlot.fetch_add(1);
+  for (unsigned i = 0; i < kSoundSlots; ++i) {
+    const unsigned slot = (first + i) % kSoundSlots;
+    int free = 0;
+    if (!soundSlotTaken[slot].compare_exchange_strong(free, 1)) continue;
+    copyText(soundRequestPaths[slot], 512, path);
+    return soundRequestPaths[slot];
+  }
+  return nullptr;
+}
+
+void releaseSoundRequestPath(const wchar_t* path) {
+  for (unsigned slot = 0; slot < kSoundSlots; ++slot)
+    if (path == soundRequestPaths[slot]) soundSlotTaken[slot] = 0;
+}
+
+void releaseProgramStepsAtExit() {
+  if (runActive == 0) freeProgramSteps();
 }
 
 bool isSoundRequestPath(const wchar_t* path) {
@@ -145,7 +161,8 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
     InvalidateRect(window, nullptr, FALSE);
   }
 
-  if (soundPath) PostMessageW(window, WM_PLAY_SOUND, (WPARAM)soundPath, (LPARAM)repeat);
+  if (soundPath && !PostMessageW(window, WM_PLAY_SOUND, (WPARAM)soundPath, (LPARAM)repeat))
+    releaseSoundRequestPath(soundPath);
   if (!message[0]) return 0;
   formatTimeUpCaption(passCount, caption, 128);
   if (balloonPreferred(window)) {

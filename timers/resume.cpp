@@ -109,7 +109,7 @@ void startResumed(HWND window, const ResumePlan& plan, int64_t nowMs, bool start
     giveUp();
     return;
   }
-  if (!claimRun()) return;  // another start holds the run: it stays as it is
+  if (!claimRun(window)) return;  // another start holds the run: it stays as it is
   repeatCount = plan.repeatCount;
   programStep = plan.programStep;
   remainingMs = plan.remainingMs;

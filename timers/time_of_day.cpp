@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <new>
 
 #include "app/main_window.h"
 #include "app/settings.h"
@@ -113,16 +114,29 @@ INT_PTR CALLBACK timeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, L
   }
 }
 
+bool startTimeOfDayTimer(HWND window) {
+  TimeOfDayStart* start = new (std::nothrow) TimeOfDayStart{window, {}};
+  if (!start) return false;
+  for (int i = 0; i < 6; ++i) start->target[i] = timeOfDaySetting[i];
+  HANDLE thread = CreateThread(nullptr, 0, timeOfDayStartThread, start, 0, nullptr);
+  if (!thread) {
+    delete start;
+    return false;
+  }
+  CloseHandle(thread);
+  return true;
+}
+
 DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
-  HWND window = (HWND)parameter;
+  const TimeOfDayStart start = *static_cast<TimeOfDayStart*>(parameter);
+  delete static_cast<TimeOfDayStart*>(parameter);
+  HWND window = start.window;
   // A running timer is stopped first (after a yes), so a refused target leaves none running.
   if (!claimRunReplacing(window)) return 0;
   rereadTimeZone();
   lastTick = GetTickCount64();
   const int64_t now = calendarNowMs();
-  WORD chosen[6];
-  for (int i = 0; i < 6; ++i) chosen[i] = timeOfDaySetting[i];
-  TimeOfDayTarget target = timeOfDayTarget(now, lastTick, chosen);
+  TimeOfDayTarget target = timeOfDayTarget(now, lastTick, start.target);
   if (target.result != TimeOfDayTarget::Ok) {
     runActive = 0;
     refuse(window, target.result == TimeOfDayTarget::Past ? L"設定された時刻は過去です" : L"設定できる時刻の範囲を超えています");

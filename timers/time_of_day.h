@@ -6,7 +6,16 @@
 #include "timers/local_time.h"
 
 INT_PTR CALLBACK timeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-DWORD WINAPI timeOfDayStartThread(LPVOID window);
+// Starts the time-of-day timer for timeOfDaySetting on a thread of its own, which gets its own
+// copy of the setting (a second dialog may change it while the start waits). False when the
+// thread could not be made.
+bool startTimeOfDayTimer(HWND window);
+// The start itself; takes a TimeOfDayStart made with new and deletes it.
+DWORD WINAPI timeOfDayStartThread(LPVOID start);
+struct TimeOfDayStart {
+  HWND window;
+  WORD target[6];
+};
 
 // The longest count-down: the read-out and the step waits hold 4,294,967,295 ms (49.7 days).
 constexpr double LONGEST_COUNTDOWN_MS = 4294967295.0;

@@ -6,6 +6,7 @@ std::atomic<uint64_t> lastTick{0};
 std::atomic<int64_t> targetUtcMs{0};
 std::atomic<int> stopRequested{0};
 std::atomic<int> runActive{0};
+std::atomic<uint32_t> runSerial{0};
 std::atomic<int> pauseWanted{0};
 std::atomic<int> paused{0};
 std::atomic<uint32_t> pausedLeftMs{0};

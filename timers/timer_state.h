@@ -18,6 +18,9 @@ extern std::atomic<int> stopRequested;      // 1 asks the running run to end wit
 // ended, also in the hand-offs between them, when targetTick is 0. One owner at a time: the
 // start that sets it from 0 owns the run and hands it on; whoever ends the run sets it to 0.
 extern std::atomic<int> runActive;
+// Number of the latest run: each claim of a run counts it up, so one who asked about a run can
+// tell it from a later one.
+extern std::atomic<uint32_t> runSerial;
 // A pause of the run's count-down. pauseWanted is what the user asked for last (1 pause, 0 go on);
 // the count-down follows it at its next wake-up, parks with the time left in pausedLeftMs and
 // sets paused while it waits. A paused run keeps runActive, its repeat count and step; targetTick

@@ -471,9 +471,11 @@ bool VelmoraProcess::post(UINT message, WPARAM wParam, LPARAM lParam) const {
 
 std::vector<HWND> VelmoraProcess::dialogs() const { return windows(L"#32770"); }
 
+// Only a shown dialog counts: one is shown once WM_INITDIALOG has filled it, while its
+// caption is there from its creation.
 HWND VelmoraProcess::findDialog(const std::wstring& caption) const {
     for (HWND box : dialogs())
-        if (windowText(box) == caption) return box;
+        if (IsWindowVisible(box) && windowText(box) == caption) return box;
     return nullptr;
 }
 
@@ -485,7 +487,7 @@ HWND VelmoraProcess::waitForDialog(const std::wstring& caption, DWORD timeoutMs)
 
 HWND VelmoraProcess::findMessageBox(const std::wstring& text) const {
     for (HWND box : dialogs())
-        if (messageBoxText(box) == text) return box;
+        if (IsWindowVisible(box) && messageBoxText(box) == text) return box;
     return nullptr;
 }
 

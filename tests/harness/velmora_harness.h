@@ -149,10 +149,10 @@ public:
 
     // --- message boxes and dialogs (top-level windows of class "#32770") ---
     std::vector<HWND> dialogs() const;
-    // The first dialog whose caption is caption, or null.
+    // The first shown dialog whose caption is caption, or null.
     HWND findDialog(const std::wstring& caption) const;
     HWND waitForDialog(const std::wstring& caption, DWORD timeoutMs = 5000) const;
-    // The first message box showing text (its static control 0xFFFF), or null.
+    // The first shown message box with text (its static control 0xFFFF), or null.
     HWND findMessageBox(const std::wstring& text) const;
     HWND waitForMessageBox(const std::wstring& text, DWORD timeoutMs = 5000) const;
     static std::wstring messageBoxText(HWND box);

@@ -11,6 +11,7 @@
 #include "shell/alarm.h"
 #include "timers/program_runner.h"
 #include "countdown_test_support.h"
+#include "dialog_driver.h"
 
 using namespace countdown_test;
 
@@ -181,7 +182,7 @@ class AlarmDialog : public ::testing::Test {
     alarmFilterIndex = savedFilter_;
   }
   INT_PTR run(const std::function<void(HWND)>& driver) {
-    return runDialogDriven(window_.hwnd, IDD_ALARM_SOUND, alarmSoundDialogProc, L"アラーム音設定", driver);
+    return dialogtest::runDialogDriven(IDD_ALARM_SOUND, alarmSoundDialogProc, window_.hwnd, driver);
   }
 
   TestWindow window_;

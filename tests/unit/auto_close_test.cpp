@@ -14,6 +14,7 @@
 #include "shell/looks.h"
 #include "timers/auto_close.h"
 #include "timers/timer_state.h"
+#include "dialog_driver.h"
 
 namespace {
 
@@ -173,21 +174,7 @@ TEST_F(AutoCloseCountdown, ACancelledCountdownNeverPutsItsTitleBack) {
 }
 
 INT_PTR runGraceDialog(const std::function<void(HWND)>& drive) {
-  std::thread driver([&] {
-    HWND dialog = nullptr;
-    // Visible only once WM_INITDIALOG has filled it: before that the box would be read empty
-    // and the initialisation would overwrite what the driver types.
-    for (int i = 0; i < 250 && !dialog; ++i) {
-      dialog = FindWindowW(L"#32770", L"自動終了猶予時間設定");
-      if (dialog && !IsWindowVisible(dialog)) dialog = nullptr;
-      if (!dialog) Sleep(20);
-    }
-    if (dialog) drive(dialog);
-  });
-  INT_PTR result =
-      DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_AUTO_CLOSE), nullptr, autoCloseDialogProc, 0);
-  driver.join();
-  return result;
+  return dialogtest::runDialogDriven(IDD_AUTO_CLOSE, autoCloseDialogProc, nullptr, drive);
 }
 
 class GraceDialog : public ::testing::Test {

@@ -149,6 +149,13 @@ inline std::vector<HWND> dialogsWithCaption(const std::wstring& caption) {
 
 inline std::wstring messageBoxText(HWND box) { return textOf(GetDlgItem(box, 0xFFFF)); }
 
+inline std::vector<HWND> ownMessageBoxes(const std::wstring& text) {
+  std::vector<HWND> out;
+  for (HWND d : ownDialogs())
+    if (messageBoxText(d) == text) out.push_back(d);
+  return out;
+}
+
 inline void closeDialogs(const std::vector<HWND>& boxes) {
   for (HWND b : boxes) PostMessageW(b, WM_COMMAND, IDOK, 0);
   pump(100);
@@ -195,19 +202,6 @@ inline HWND waitForOwnDialog(const std::wstring& caption, DWORD timeoutMs = 5000
     pump(20);  // a box owned by this thread's window sends to it while it comes up
   } while (GetTickCount() - start < timeoutMs);
   return nullptr;
-}
-
-// Runs the dialog modally on this thread while `driver` works it from another thread. The
-// driver gets the dialog (null when it did not appear) and must end it.
-inline INT_PTR runDialogDriven(HWND owner, int id, DLGPROC proc, const std::wstring& caption,
-                               const std::function<void(HWND)>& driver) {
-  std::thread worker([&] {
-    HWND dialog = waitForOwnDialog(caption);
-    driver(dialog);
-  });
-  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), owner, proc, 0);
-  worker.join();
-  return result;
 }
 
 }  // namespace countdown_test

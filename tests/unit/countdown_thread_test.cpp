@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -12,9 +13,12 @@
 #include "app/settings.h"
 #include "res/resource.h"
 #include "shell/looks.h"
+#include "timers/auto_close.h"
 #include "timers/countdown.h"
+#include "timers/time_of_day.h"
 #include "timers/timer_state.h"
 #include "countdown_test_support.h"
+#include "dialog_driver.h"
 #include "tray_test_support.h"
 
 using namespace countdown_test;
@@ -357,6 +361,82 @@ TEST_F(Countdown, AStopJustAfterAnEndEndsTheRepeatingRunOnDisk) {
   }
 }
 
+TEST_F(Countdown, ANewRunCancelsAPendingAutoCloseAndKeepsTheRunningLook) {
+  const int exitCheck = EXIT_CHECK, grace = AUTO_CLOSE_SEC;
+  AUTO_CLOSE_INDEX = 2;
+  AUTO_CLOSE_SEC = 1;
+  triggerAutoClose(window_.hwnd);  // as the end of the last run does
+  setInterval(0, 0, 5);
+  intervalStartThread(window_.hwnd);  // a start that no input to the window went before
+  pump(2000);
+  EXPECT_EQ(window_.title(), kRunningTitle) << "closed, or the countdown's title is shown";
+  EXPECT_EQ(autoCloseThreadId, 0u);
+  EXPECT_EQ(EXIT_CHECK, exitCheck);
+  EXIT_CHECK = exitCheck;
+  AUTO_CLOSE_SEC = grace;
+}
+
+// Two replacing starts and a stop, all asked about one run: one start gets the run once it has
+// ended; the other start asks anew instead of waiting for that next run, and the stop reports
+// at once.
+TEST_F(Countdown, AWaiterWaitsOnlyForTheRunItAskedAbout) {
+  const wchar_t kReplace[] = L"タイマーが作動中ですがいいですか？";
+  const wchar_t kAnother[] = L"別のタイマーが作動し始めました。\nそのタイマーも終了していいですか？";
+  setInterval(0, 0, 30);
+  intervalStartThread(window_.hwnd);
+  START_SYURYO_CHECK = 1;
+  std::atomic<int> claimed{0}, finished{0};
+  std::vector<std::thread> waiters;
+  // One box at a time: each waiter asks before the next one starts.
+  for (size_t i = 1; i <= 2; ++i) {
+    waiters.emplace_back([&] {
+      claimed += claimRunReplacing(window_.hwnd) ? 1 : 0;
+      ++finished;
+    });
+    EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(kReplace).size() == i; }, 10000));
+  }
+  waiters.emplace_back([&] {
+    stopConfirmThread(window_.hwnd);
+    ++finished;
+  });
+  EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(L"タイマーを終了しますか？").size() == 1; }, 10000));
+  for (HWND box : ownMessageBoxes(L"タイマーを終了しますか？")) PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(L"タイマーを終了しますか？").empty(); }, 3000));
+  for (HWND box : ownMessageBoxes(kReplace)) PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(L"タイマーを終了しました").size() == 1; }, 5000));
+  EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(kAnother).size() == 1 && claimed == 1; }, 5000));
+  for (HWND box : ownMessageBoxes(kAnother)) PostMessageW(box, WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(pumpUntil([&] { return finished == 2; }, 3000));
+  do {
+    runActive = 0;  // the winner's run
+    closeDialogs(ownDialogs());
+  } while (!pumpUntil([&] { return finished == 3; }, 200));
+  for (std::thread& t : waiters) t.join();
+  runActive = 0;
+  EXPECT_EQ(claimed, 1);
+}
+
+// A second time-of-day dialog while the first start waits for the answer about the running
+// timer: the first start keeps the moment it was given.
+TEST_F(Countdown, ATimeOfDayStartKeepsTheMomentItWasGiven) {
+  const SYSTEMTIME soon = localTimeOfSeconds(calendarNowMs() / 1000 + 3600);
+  const WORD chosen[6] = {soon.wYear, soon.wMonth, soon.wDay, soon.wHour, soon.wMinute, soon.wSecond};
+  std::copy(chosen, chosen + 6, timeOfDaySetting);
+  runActive = 1;  // a run between two of its steps
+  ASSERT_TRUE(startTimeOfDayTimer(window_.hwnd));
+  EXPECT_TRUE(pumpUntil([&] { return ownMessageBoxes(L"タイマーが作動中ですがいいですか？").size() == 1; }, 5000));
+  const WORD past[6] = {2001, 1, 1, 0, 0, 0};
+  std::copy(past, past + 6, timeOfDaySetting);
+  for (HWND box : ownDialogs()) PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(pumpUntil([&] { return ownDialogs().empty(); }, 3000));
+  runActive = 0;  // that run ends
+  EXPECT_TRUE(pumpUntil([&] { return targetTick != 0u || !ownDialogs().empty(); }, 3000));
+  const WORD got[6] = {targetTime.wYear, targetTime.wMonth, targetTime.wDay,
+                       targetTime.wHour, targetTime.wMinute, targetTime.wSecond};
+  EXPECT_TRUE(std::equal(got, got + 6, chosen)) << "started for " << got[0] << "-" << got[1] << "-" << got[2];
+  closeDialogs(ownDialogs());
+}
+
 // Dialog 201, run for real with its template.
 class IntervalDialog : public ::testing::Test {
  protected:
@@ -367,7 +447,7 @@ class IntervalDialog : public ::testing::Test {
     intervalSeconds = saved_[2];
   }
   INT_PTR run(const std::function<void(HWND)>& driver) {
-    return runDialogDriven(window_.hwnd, IDD_INTERVAL, intervalDialogProc, L"タイマーのセット", driver);
+    return dialogtest::runDialogDriven(IDD_INTERVAL, intervalDialogProc, window_.hwnd, driver);
   }
   TestWindow window_;
   std::vector<int> saved_;

@@ -7,6 +7,7 @@
 #include "display/row_switch_ratio.h"
 #include "display/background_image.h"
 #include "display/transparency.h"
+#include "dialog_driver.h"
 #include "display_test_support.h"
 #include "res/resource.h"
 
@@ -49,7 +50,7 @@ TEST_F(DisplayDialogs, TransparencyDialogFollowsItsCheckBoxesAndClampsTypedNumbe
   WIN_ALPHA = 200;
   BG_IMG_TOUKA = 1;
   bgImageKeyColour = RGB(10, 20, 30);
-  INT_PTR result = runDialog(IDD_TRANSPARENCY, transparencyDialogProc, owner_, [](HWND d) {
+  INT_PTR result = dialogtest::runDialogDriven(IDD_TRANSPARENCY, transparencyDialogProc, owner_, [](HWND d) {
     EXPECT_FALSE(checked(d, IDC_ALPHA_ENABLE));
     EXPECT_FALSE(enabled(d, IDC_ALPHA_VALUE));
     EXPECT_FALSE(enabled(d, IDC_ALPHA_SPIN));
@@ -103,7 +104,7 @@ TEST_F(DisplayDialogs, CancelOrCloseOfEachDialogChangesNothing) {
   };
   for (const Case& c : cases) {
     for (UINT ending : {(UINT)WM_COMMAND, (UINT)WM_CLOSE}) {
-      INT_PTR result = runDialog(c.id, c.proc, owner_, [&](HWND d) {
+      INT_PTR result = dialogtest::runDialogDriven(c.id, c.proc, owner_, [&](HWND d) {
         setText(d, c.editId, L"9");
         if (c.checkId) click(d, c.checkId);
         if (ending == WM_COMMAND)
@@ -127,7 +128,7 @@ TEST_F(DisplayDialogs, AspectDialogShowsTheRatiosAndStoresAtLeastOne) {
   DHMS_ASPECT_H = 1;
   HMS_ASPECT_W = 16;
   HMS_ASPECT_H = 10;
-  INT_PTR result = runDialog(IDD_ASPECT, aspectDialogProc, owner_, [](HWND d) {
+  INT_PTR result = dialogtest::runDialogDriven(IDD_ASPECT, aspectDialogProc, owner_, [](HWND d) {
     EXPECT_EQ(text(d, IDC_DHMS_W), L"2");
     EXPECT_EQ(text(d, IDC_DHMS_H), L"1");
     EXPECT_EQ(text(d, IDC_HMS_W), L"16");
@@ -148,7 +149,7 @@ TEST_F(DisplayDialogs, AspectDialogShowsTheRatiosAndStoresAtLeastOne) {
 TEST_F(DisplayDialogs, BackgroundImageDialogEnablesThePathWithItsCheckBox) {
   ENABLE_BG_IMG = 0;
   wcscpy_s(BG_IMG_FILE, L"C:\\壁紙\\夜景.bmp");
-  INT_PTR result = runDialog(IDD_BG_IMAGE, backgroundImageDialogProc, owner_, [](HWND d) {
+  INT_PTR result = dialogtest::runDialogDriven(IDD_BG_IMAGE, backgroundImageDialogProc, owner_, [](HWND d) {
     EXPECT_FALSE(checked(d, IDC_BG_ENABLE));
     EXPECT_EQ(text(d, IDC_BG_FILE), L"C:\\壁紙\\夜景.bmp");
     EXPECT_FALSE(enabled(d, IDC_BG_FILE));

@@ -189,33 +189,6 @@ inline void pump(DWORD ms) {
   } while ((LONG)(end - GetTickCount()) > 0);
 }
 
-inline BOOL CALLBACK findVisibleDialog(HWND w, LPARAM out) {
-  wchar_t cls[16];
-  GetClassNameW(w, cls, 16);
-  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w)) {
-    *(HWND*)out = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// Runs dialog id modally on this thread while drive(dialog) runs on a helper thread once
-// the dialog is up; drive ends it (a button press). Returns the dialog's result.
-inline INT_PTR runDialog(int id, DLGPROC procedure, HWND owner, const std::function<void(HWND)>& drive) {
-  DWORD uiThread = GetCurrentThreadId();
-  std::thread helper([&] {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !dialog; ++i) {
-      EnumThreadWindows(uiThread, findVisibleDialog, (LPARAM)&dialog);
-      if (!dialog) Sleep(10);
-    }
-    if (dialog) drive(dialog);
-  });
-  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), owner, procedure, 0);
-  helper.join();
-  return result;
-}
-
 inline void setText(HWND dialog, int id, const wchar_t* text) {
   SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text);
 }

@@ -555,6 +555,61 @@ TEST_F(ProgramMove, ARecoveryThatCannotRenameKeepsTheFilesAndItsRecord) {
   expectSlots(4, 5, L"四", L"五", 4);
 }
 
+// Long after a move whose names could not be saved: what was renamed or selected since stays.
+TEST_F(ProgramMove, ALateRecoveryKeepsNamesAndSelectionChangedSince) {
+  struct Case {
+    const char* what;
+    const wchar_t *name4, *name5;
+    int selected;
+    const wchar_t *want4, *want5;
+    int wantSelected;
+  } cases[] = {
+      {"slot 4 renamed since", L"新", L"五", 4, L"新", L"四", 5},
+      {"another slot selected since", L"五", L"四", 7, L"五", L"四", 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(writeSlot(4, L"5\n"));
+    ASSERT_TRUE(writeSlot(5, L"4\n"));
+    wcscpy_s(programTimerNames[4], c.name4);
+    wcscpy_s(programTimerNames[5], c.name5);
+    PROGRAM_TIMER_NO = c.selected;
+    writeSettingString(L"PROGRAM_TIMER", L"MOVE", L"4,5,2,1,1,四五");
+    EXPECT_TRUE(recoverProgramTimerMove());
+    expectSlots(5, 4, c.want4, c.want5, c.wantSelected);
+  }
+}
+
+// A move cut short in another instance that is still running is left to it; once that instance
+// is gone the record is put right, also with a name that ends in a space.
+TEST_F(ProgramMove, OnlyARecordOfNoRunningInstanceIsRecovered) {
+  ASSERT_TRUE(writeSlot(5, L"4\n"));
+  ASSERT_TRUE(writeBytes(tmp_, utf16(L"5\r\n")));
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION other{};
+  ASSERT_TRUE(CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &other));
+  FILETIME created{}, unused[3];
+  GetProcessTimes(other.hProcess, &created, &unused[0], &unused[1], &unused[2]);
+  wchar_t record[128];
+  swprintf(record, 128, L"4,5,1,1,2;%lu,%08lX%08lX,四 |", other.dwProcessId, created.dwHighDateTime,
+           created.dwLowDateTime);
+  writeSettingString(L"PROGRAM_TIMER", L"MOVE", record);
+  PROGRAM_TIMER_NO = 4;
+  EXPECT_TRUE(recoverProgramTimerMove());
+  EXPECT_EQ(moveProgramTimerSlot(4, 5), MoveResult::Failed);
+  EXPECT_EQ(waitIn(slotName(4)), 0u);
+  EXPECT_EQ(waitIn(tmp_), 5u);
+  EXPECT_EQ(key(L"MOVE"), record);
+  TerminateProcess(other.hProcess, 1);
+  WaitForSingleObject(other.hProcess, 10000);
+  CloseHandle(other.hThread);
+  CloseHandle(other.hProcess);
+  EXPECT_TRUE(recoverProgramTimerMove());
+  expectSlots(4, 5, L"四", L"五", 4);
+}
+
 TEST_F(ProgramFile, FileNamesAndDisplayNames) {
   wchar_t text[1024];
   programTimerFilePath(7, text, 1024);

@@ -42,6 +42,7 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   switch (message) {
     case WM_PLAY_SOUND:
       record(L"play " + std::wstring(reinterpret_cast<const wchar_t*>(wParam)) + L" " + std::to_wstring(lParam));
+      releaseSoundRequestPath(reinterpret_cast<const wchar_t*>(wParam));
       return 0;
     case WM_STOP_SOUND: record(L"stop"); return 0;
     default:
@@ -296,15 +297,31 @@ TEST_F(Runner, StartsAndStopsBetweenTwoStepsSeeTheRunningProgram) {
   intervalHours = savedInterval[0], intervalMinutes = savedInterval[1], intervalSeconds = savedInterval[2];
 }
 
-TEST_F(Runner, SoundRequestBuffersAreReusedOnlyAfterMany) {
-  const wchar_t* first = keepSoundPathForRequest(L"a.wav");
-  std::vector<const wchar_t*> later;
-  for (int i = 0; i < 15; ++i) later.push_back(keepSoundPathForRequest(L"b.wav"));
-  EXPECT_STREQ(first, L"a.wav");
-  for (const wchar_t* p : later) EXPECT_NE(p, first);
-  // A path longer than a step holds is cut, never left without its end.
-  std::wstring longPath(2000, L'x');
-  EXPECT_EQ(wcslen(keepSoundPathForRequest(longPath.c_str())), 511u);
+TEST_F(Runner, SoundRequestBuffersAreReusedOnlyOnceRead) {
+  // Requests wait unread behind a busy window thread: none takes a buffer that another still holds.
+  std::vector<const wchar_t*> kept;
+  for (int i = 0; i < 17; ++i) kept.push_back(keepSoundPathForRequest((std::to_wstring(i) + L".wav").c_str()));
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(std::wstring(kept[i]), std::to_wstring(i) + L".wav");
+  EXPECT_EQ(kept[16], nullptr) << "a queued request's buffer was taken";
+  // Once the window thread has read one, its buffer is taken again; a long path is cut whole.
+  releaseSoundRequestPath(kept[3]);
+  const wchar_t* again = keepSoundPathForRequest(std::wstring(2000, L'x').c_str());
+  EXPECT_EQ(again, kept[3]);
+  EXPECT_EQ(wcslen(again), 511u);
+  for (const wchar_t* p : kept) releaseSoundRequestPath(p);
+}
+
+TEST_F(Runner, AStepEndingWhileTheProgramExitsLeavesTheRunResumable) {
+  ASSERT_TRUE(writeSlot(0, L"600\t\t0\t\n5000\t\t0\t\n"));
+  start();
+  pumpFor(300);
+  releaseProgramStepsAtExit();  // the window thread's last clean-up, the run going on
+  for (int i = 0; i < 60 && (programStep != 1 || targetTick == 0u); ++i) pumpFor(50);  // the first step ends
+  EXPECT_EQ(whats(), std::vector<std::wstring>{});
+  EXPECT_EQ(programStep, 1);
+  wchar_t resume[8] = L"";
+  GetPrivateProfileStringW(L"TIMER", L"RESUME", L"", resume, 8, settingsFilePath);
+  EXPECT_STREQ(resume, L"1");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "timers/time_of_day.h"
 #include "timers/timer_state.h"
+#include "dialog_driver.h"
 
 namespace {
 
@@ -123,20 +124,19 @@ TEST(TimeOfDayCalendar, SecondsRoundTripAndRejectUnrepresentableYears) {
   EXPECT_EQ(localCalendarSeconds(32767, 12, 31, 0, 0, 0), -1);
 }
 
-// Runs a dialog of the resource script on this thread while `drive` works it from another.
-INT_PTR runDialog(int id, DLGPROC procedure, const wchar_t* caption, std::function<void(HWND)> drive) {
-  std::thread driver([&] {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 250 && !dialog; ++i) {
-      dialog = FindWindowW(L"#32770", caption);
-      if (dialog && !IsWindowVisible(dialog)) dialog = nullptr;  // shown once WM_INITDIALOG filled it
-      if (!dialog) Sleep(20);
-    }
-    if (dialog) drive(dialog);
+// Slow to come up, as on a loaded machine: WM_SETFONT comes before the controls are made.
+INT_PTR CALLBACK slowTimeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETFONT) Sleep(400);
+  return timeOfDayDialogProc(dialog, message, wParam, lParam);
+}
+
+TEST(DialogDriver, HandsTheDialogOverOnlyOnceItIsFilled) {
+  wchar_t year[16] = L"";
+  dialogtest::runDialogDriven(IDD_TIME_OF_DAY, slowTimeOfDayDialogProc, nullptr, [&](HWND d) {
+    GetDlgItemTextW(d, IDC_TOD_YEAR, year, 16);
+    PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
   });
-  INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, procedure, 0);
-  driver.join();
-  return result;
+  EXPECT_GT(_wtoi(year), 2000) << "read \"" << year << "\"";
 }
 
 std::wstring selectedText(HWND dialog, int id) {
@@ -155,7 +155,7 @@ TEST(TimeOfDayDialog, OpensAtTheCurrentTimeAndStoresTheChoiceOnOk) {
   LRESULT dayCount = 0, monthCount = 0, secondCount = 0;
   LRESULT yearRange = 0;
   for (WORD& w : timeOfDaySetting) w = 0;
-  INT_PTR result = runDialog(IDD_TIME_OF_DAY, timeOfDayDialogProc, L"時刻指定のタイマーのセット", [&](HWND d) {
+  INT_PTR result = dialogtest::runDialogDriven(IDD_TIME_OF_DAY, timeOfDayDialogProc, nullptr, [&](HWND d) {
     wchar_t text[16];
     GetDlgItemTextW(d, IDC_TOD_YEAR, text, 16);
     year = text;
@@ -191,7 +191,7 @@ TEST(TimeOfDayDialog, OpensAtTheCurrentTimeAndStoresTheChoiceOnOk) {
 
 TEST(TimeOfDayDialog, CancelStoresNothing) {
   for (WORD& w : timeOfDaySetting) w = 7;
-  INT_PTR result = runDialog(IDD_TIME_OF_DAY, timeOfDayDialogProc, L"時刻指定のタイマーのセット",
+  INT_PTR result = dialogtest::runDialogDriven(IDD_TIME_OF_DAY, timeOfDayDialogProc, nullptr,
                              [](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
   EXPECT_EQ(result, 0);
   for (WORD w : timeOfDaySetting) EXPECT_EQ(w, 7);
