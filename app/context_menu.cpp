@@ -143,6 +143,8 @@ ContextMenuState currentMenuState() {
   ContextMenuState s{};
   s.alarmPlaying = isAlarmPlaying();
   s.timerRunning = runActive != 0;  // also between two steps or repeats of a run
+  s.pausable = s.timerRunning && kindCanPause(timerKind);
+  s.pauseWanted = pauseWanted != 0;
   s.timerLoop = TIMER_LOOP;
   s.programNo = PROGRAM_TIMER_NO;
   s.programLoop = PROGRAM_TIMER_LOOP;
@@ -158,6 +160,10 @@ ContextMenuState currentMenuState() {
   return s;
 }
 
+const wchar_t* pauseLabel(const ContextMenuState& s) {
+  return s.pausable && s.pauseWanted ? L"再開(&P)\tSpace" : L"一時停止(&P)\tSpace";
+}
+
 HMENU buildContextMenu(const ContextMenuState& s) {
   HMENU menu = CreatePopupMenu();
   if (s.alarmPlaying) {
@@ -165,6 +171,7 @@ HMENU buildContextMenu(const ContextMenuState& s) {
     appendSeparator(menu);
   }
   appendItem(menu, CMD_START_STOP, s.timerRunning ? L"タイマー終了(&S)\tF5" : L"タイマースタート(&S)\tF5");
+  appendItem(menu, CMD_PAUSE, pauseLabel(s), s.pausable ? MF_ENABLED : GREYED);
   appendSubmenu(menu, intervalMenu(s), L"間隔指定タイマー(&K)");
   appendItem(menu, CMD_TIME_OF_DAY, L"時刻指定タイマー(&J)\tF7");
   appendSubmenu(menu, programMenu(s), L"プログラムタイマー(&P)");

@@ -8,6 +8,8 @@
 struct ContextMenuState {
   bool alarmPlaying;
   bool timerRunning;
+  bool pausable;                     // a run of a kind that can pause goes on
+  bool pauseWanted;                  // the user paused it (the item then continues)
   int timerLoop;
   int programNo;                     // PROGRAM_TIMER NO, 0..9
   int programLoop;
@@ -25,6 +27,9 @@ ContextMenuState currentMenuState();
 std::wstring programListLabel(const wchar_t* name, int index);      // "%s(&%d)"
 std::wstring selectedProgramLabel(const wchar_t* name, int index);  // "%s(&S)"
 std::wstring editProgramLabel(const wchar_t* name, int index);      // "「%s」を編集(&H)"
+
+// The pause item: "再開(&P)\tSpace" for a paused run, "一時停止(&P)\tSpace" otherwise.
+const wchar_t* pauseLabel(const ContextMenuState& state);
 
 HMENU buildContextMenu(const ContextMenuState& state);
 HMENU buildContextMenu();

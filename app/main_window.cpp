@@ -143,6 +143,7 @@ void onCommand(HWND window, int id) {
     case CMD_README: openReadme(window); break;
     case CMD_VERSION: runMainDialog(window, IDD_VERSION, versionDialogProc); break;
     case CMD_EXIT: PostMessageW(window, WM_CLOSE, 0, 0); break;
+    case CMD_PAUSE: pauseToggleFromWindow(); break;
     default:
       if (id >= CMD_SELECT_PROGRAM_0 && id <= CMD_SELECT_PROGRAM_9) selectProgramTimer(id - CMD_SELECT_PROGRAM_0);
       break;
@@ -195,7 +196,11 @@ void CALLBACK replaceLostMainWindow(HWND, UINT, UINT_PTR, DWORD) {
     PostQuitMessage(1);
     return;
   }
-  if (targetTick != 0) showRunningLook(window);
+  if (targetTick == 0) return;
+  if (paused)
+    showPausedLook(window);
+  else
+    showRunningLook(window);
 }
 
 void onDestroy() {
@@ -375,6 +380,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_STOP_SOUND: stopAlarm(); return 0;
     case WM_RUNNING_LOOK:
       keepAwakeWhileRunning(window);
+      applyLookRequest(window, message, wParam, lParam);
+      return 0;
+    case WM_PAUSED_LOOK:  // a paused timer keeps nothing awake; continuing asks again
+      keepAwakeStop();
       applyLookRequest(window, message, wParam, lParam);
       return 0;
     case WM_IDLE_LOOK:

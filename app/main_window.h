@@ -18,6 +18,7 @@ constexpr UINT WM_STOP_SOUND = WM_APP + 2;
 constexpr UINT WM_RUNNING_LOOK = WM_APP + 3;      // wParam: the running timer's kind
 constexpr UINT WM_IDLE_LOOK = WM_APP + 4;
 constexpr UINT WM_AUTO_CLOSE_TITLE = WM_APP + 5;  // wParam: auto-close generation; lParam: grace left in ms
+constexpr UINT WM_PAUSED_LOOK = WM_APP + 6;       // wParam: the paused timer's kind
 constexpr UINT WM_FLASH_WINDOW = WM_APP + 16;     // wParam: 1 flash until stopped, 0 stop
 
 // From the message loop's start on, a shell that takes the embedded window with it does not

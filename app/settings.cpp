@@ -226,6 +226,12 @@ void readSettingsFile() {
   GetPrivateProfileStringW(ATIME, L"END_UTC", L"0", utc, 32, settingsFilePath);
   const long long endUtc = _wcstoi64(utc, nullptr, 10);
   targetUtcMs = endUtc > 0 ? endUtc : 0;
+  // A run saved paused: the time it had left, up to the longest count-down (beyond the signed
+  // range that GetPrivateProfileIntW reads). Files without the keys hold a running one.
+  GetPrivateProfileStringW(ATIME, L"PAUSE_LEFT", L"0", utc, 32, settingsFilePath);
+  const long long left = _wcstoi64(utc, nullptr, 10);
+  const bool savedPaused = GetPrivateProfileIntW(ATIME, L"PAUSED", 0, settingsFilePath) != 0;
+  pausedLeftMs = savedPaused && left > 0 && left <= 0xFFFFFFFFll ? (uint32_t)left : 0;
   // The kind, repeat count and step written with the end win over the keys written after it.
   for (const SettingKey& k : timerStateKeys) {
     const int raw = (int)GetPrivateProfileIntW(ATIME, k.key, *k.value, settingsFilePath);
@@ -362,12 +368,13 @@ void saveTargetTime(HWND window) {
   const SYSTEMTIME t = targetTime;
   wchar_t endUtc[24];
   _i64tow_s(targetUtcMs.load(), endUtc, 24, 10);
-  wchar_t section[360];
-  const int n = swprintf_s(
-      section, 360,
-      L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|STEP=%d|END_UTC=%ls|",
-      t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(), repeatCount.load(),
-      programStep.load(), endUtc);
+  wchar_t section[400];
+  const int n = swprintf_s(section, 400,
+                           L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|"
+                           L"STEP=%d|END_UTC=%ls|PAUSED=%d|PAUSE_LEFT=%u|",
+                           t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(),
+                           repeatCount.load(), programStep.load(), endUtc, paused.load(),
+                           paused ? pausedLeftMs.load() : 0u);
   for (int i = 0; i < n; ++i)
     if (section[i] == L'|') section[i] = L'\0';
   if (!roomForSettingsWrite(320)) {

@@ -104,7 +104,7 @@ void saveWindowState(HWND window);
 void saveTimerState();
 // Section ALARM_TIME in one write: targetTime with its instant targetUtcMs (END_UTC) and
 // timerKind, repeatCount and programStep, which the loader prefers to the keys of
-// saveTimerState. Shows the write failure message over window, none when window is null.
+// saveTimerState, and whether the count-down is paused with how much left (PAUSED, PAUSE_LEFT). Shows the write failure message over window, none when window is null.
 void saveTargetTime(HWND window);
 void saveResumeFlag(int value);
 void saveProgramTimerName();

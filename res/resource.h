@@ -6,6 +6,7 @@
 #define IDI_IDLE        100
 #define IDI_VERSION     101
 #define IDI_RUNNING     102
+#define IDI_PAUSED      103
 
 // Dialog templates
 #define IDD_VERSION        200
@@ -60,6 +61,7 @@
 #define CMD_README            35
 #define CMD_VERSION           36
 #define CMD_EXIT              37
+#define CMD_PAUSE             38
 #define CMD_SELECT_PROGRAM_0  90
 #define CMD_SELECT_PROGRAM_9  99
 

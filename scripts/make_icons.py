@@ -6,6 +6,7 @@
 res/icon_idle.ico     white stopwatch on black
 res/icon_version.ico  the same, with a 128x128 image for the version dialog
 res/icon_running.ico  red stopwatch on black
+res/icon_paused.ico   amber stopwatch with a pause sign for a hand
 
 Each icon holds 16, 20, 24, 32 and 48 px images (32-bit bitmaps), so the tray and the
 taskbar pick a sharp one at 100 to 200 %, and a 256 px one (PNG-compressed).
@@ -29,9 +30,10 @@ def segment_distance(px, py, ax, ay, bx, by):
     return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
 
 
-def stopwatch_shapes():
+def stopwatch_shapes(paused=False):
     """The drawing in unit coordinates (0..1, y down): a list of strokes
-    (segment end points and stroke width) and a list of filled circles."""
+    (segment end points and stroke width) and a list of filled circles.
+    Paused, two upright bars stand where the hand and its hub are."""
     cx, cy, r = 0.5, 0.57, 0.34
     strokes = []
     # Crown: a stem above the case and a wide cap on it.
@@ -46,10 +48,14 @@ def stopwatch_shapes():
         a = math.radians(90 * k - 90)
         strokes.append((cx + 0.22 * math.cos(a), cy + 0.22 * math.sin(a),
                         cx + 0.27 * math.cos(a), cy + 0.27 * math.sin(a), 0.04))
+    rings = [(cx, cy, r, 0.065)]          # the case: centre, radius, stroke width
+    if paused:
+        for x in (cx - 0.055, cx + 0.055):
+            strokes.append((x, cy - 0.1, x, cy + 0.1, 0.065))
+        return strokes, rings, []
     # Hand pointing at about two o'clock.
     a = math.radians(-30)
     strokes.append((cx, cy, cx + 0.2 * math.cos(a), cy + 0.2 * math.sin(a), 0.045))
-    rings = [(cx, cy, r, 0.065)]          # the case: centre, radius, stroke width
     dots = [(cx, cy, 0.045)]              # the hand's hub
     return strokes, rings, dots
 
@@ -68,9 +74,9 @@ def inside(x, y, shapes):
     return False
 
 
-def coverage_map(size):
+def coverage_map(size, paused=False):
     """Fraction of each pixel covered by the drawing, rows top to bottom."""
-    shapes = stopwatch_shapes()
+    shapes = stopwatch_shapes(paused)
     n = SUPERSAMPLE
     rows = []
     for j in range(size):
@@ -142,11 +148,13 @@ def icon_images(coverages, colour, sizes):
 
 def main():
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
-    white, red = (255, 255, 255), (230, 0, 0)
+    white, red, amber = (255, 255, 255), (230, 0, 0), (255, 176, 0)
     coverages = {size: coverage_map(size) for size in SIZES + (128,)}
+    paused = {size: coverage_map(size, True) for size in SIZES}
     write_icon(os.path.join(res, "icon_idle.ico"), icon_images(coverages, white, SIZES))
     write_icon(os.path.join(res, "icon_version.ico"), icon_images(coverages, white, (16, 20, 24, 32, 48, 128, 256)))
     write_icon(os.path.join(res, "icon_running.ico"), icon_images(coverages, red, SIZES))
+    write_icon(os.path.join(res, "icon_paused.ico"), icon_images(paused, amber, SIZES))
 
 
 if __name__ == "__main__":

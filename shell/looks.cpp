@@ -32,7 +32,8 @@ LookIcons lookIcons(HINSTANCE instance, int id) {
   // Loaded once and kept for the run: the window classes and the tray icon hold them.
   static const LookIcons idle = loadLookIcons(instance, IDI_IDLE);
   static const LookIcons running = loadLookIcons(instance, IDI_RUNNING);
-  return id == IDI_RUNNING ? running : idle;
+  static const LookIcons paused = loadLookIcons(instance, IDI_PAUSED);
+  return id == IDI_RUNNING ? running : id == IDI_PAUSED ? paused : idle;
 }
 
 const wchar_t* runningTitle(int kind) {
@@ -43,9 +44,19 @@ const wchar_t* runningTitle(int kind) {
   }
 }
 
+const wchar_t* pausedTitle(int kind) {
+  switch (kind) {
+    case TIMER_KIND_INTERVAL: return L"間隔指定タイマー一時停止中 - Velmora";
+    case TIMER_KIND_PROGRAM: return L"プログラムタイマー一時停止中 - Velmora";
+    default: return runningTitle(kind);  // a time-of-day count-down is never paused
+  }
+}
+
 void showRunningLook(HWND window) { PostMessageW(followMainWindow(window), WM_RUNNING_LOOK, (WPARAM)timerKind.load(), 0); }
 
 void showIdleLook(HWND window) { PostMessageW(followMainWindow(window), WM_IDLE_LOOK, 0, 0); }
+
+void showPausedLook(HWND window) { PostMessageW(followMainWindow(window), WM_PAUSED_LOOK, (WPARAM)timerKind.load(), 0); }
 
 void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs) {
   PostMessageW(window, WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);
@@ -55,6 +66,9 @@ bool applyLookRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_RUNNING_LOOK:
       showLook(window, lookIcons(instanceOf(window), IDI_RUNNING), runningTitle((int)wParam));
+      return true;
+    case WM_PAUSED_LOOK:
+      showLook(window, lookIcons(instanceOf(window), IDI_PAUSED), pausedTitle((int)wParam));
       return true;
     case WM_IDLE_LOOK: showLook(window, lookIcons(instanceOf(window), IDI_IDLE), L"Velmora"); return true;
     case WM_AUTO_CLOSE_TITLE:

@@ -27,15 +27,16 @@ std::atomic<int> countdownLoopActive{0};
 
 void repaint(HWND window) { InvalidateRect(followMainWindow(window), nullptr, FALSE); }
 
-// Set when the clock or the zone changes or the PC wakes up; the count-down's sleeps wait on it.
-HANDLE clockChangedEvent() {
+// Set when the clock or the zone changes, the PC wakes up or a pause is asked for or taken back;
+// the count-down's sleeps wait on it.
+HANDLE countdownWakeEvent() {
   static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   return event;
 }
 
-// Sleeps ms, or less when the clock changes meanwhile; true when the whole time passed.
-bool sleepUnlessClockChanges(DWORD ms) {
-  const HANDLE event = clockChangedEvent();
+// Sleeps ms, or less when the count-down is woken meanwhile; true when the whole time passed.
+bool sleepUnlessWoken(DWORD ms) {
+  const HANDLE event = countdownWakeEvent();
   if (!event) {
     Sleep(ms);
     return true;
@@ -64,6 +65,39 @@ uint64_t endAtWakeUp(uint64_t target, uint64_t now) {
     }
   }
   return target;
+}
+
+// The count-down parks with `left` ms to go: the read-out keeps it, ALARM_TIME records the pause
+// (RESUME stays 1, so a restart brings the run back paused), and the looks say paused.
+void enterPause(HWND window, uint32_t left) {
+  remainingMs = left;
+  pausedLeftMs = left;
+  paused = 1;
+  saveTargetTime(nullptr);
+  showPausedLook(window);
+  repaint(window);
+}
+
+// Parked until the pause is taken back (true) or the run is stopped (false).
+bool waitWhilePaused() {
+  while (pauseWanted && !stopRequested) sleepUnlessWoken(200);
+  return !stopRequested;
+}
+
+// Continuing: the time left counts down from a fresh reading, and the calendar end is new.
+void leavePause(HWND window) {
+  const uint32_t left = pausedLeftMs;
+  const uint64_t now = GetTickCount64();
+  const int64_t nowUtc = calendarNowMs();
+  lastTick = now;
+  SYSTEMTIME end = targetTime;
+  calendarEnd(nowUtc, left, end);
+  targetTime = end;
+  targetUtcMs = nowUtc + left;
+  targetTick = now + left;
+  paused = 0;
+  saveTargetTime(nullptr);
+  showRunningLook(window);
 }
 
 void confirm(HWND window, const wchar_t* text, bool async) {
@@ -154,6 +188,8 @@ bool claimRun(HWND window) {
   runSerial += 1;
   stopRequested = 0;
   cancelAutoCloseForRun(window);
+  pauseWanted = 0;
+  paused = 0;
   return true;
 }
 
@@ -184,9 +220,19 @@ bool claimTargetTick(uint64_t target) {
   return targetTick.compare_exchange_strong(idle, target);
 }
 
+void wakeCountdown() {
+  if (const HANDLE event = countdownWakeEvent()) SetEvent(event);
+}
+
 void onClockChanged() {
   rereadTimeZone();
-  if (const HANDLE event = clockChangedEvent()) SetEvent(event);
+  wakeCountdown();
+}
+
+void pauseToggleFromWindow() {
+  if (runActive == 0 || !kindCanPause(timerKind)) return;
+  pauseWanted ^= 1;
+  wakeCountdown();
 }
 
 CountdownSleep countdownSleep(uint32_t remaining) {
@@ -301,24 +347,36 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
   showRunningLook(window);
   saveResumeFlag(1);
   int lastMinute = -1;
+  if (paused) enterPause(window, pausedLeftMs);  // resumed paused at start-up
   while (!stopRequested) {
+    if (paused) {
+      if (!waitWhilePaused()) break;
+      leavePause(window);
+      lastMinute = -1;
+      continue;
+    }
     const uint64_t now = GetTickCount64();
     lastTick = now;
     const uint64_t target = endAtWakeUp(targetTick, now);
     if (countdownEnded(target, now)) break;
     const uint32_t remaining = remainingForDisplay(target, now);
+    if (pauseWanted && kindCanPause(timerKind)) {
+      enterPause(window, remaining);
+      continue;
+    }
     remainingMs = remaining;
     if (countdownRepaint(remaining, SHOW_SEC != 0, lastMinute)) repaint(window);
     const CountdownSleep next = countdownSleep(remaining);
     if (next.final) {
-      // Timed from a fresh reading: the repaint request above can take milliseconds.
+      // Timed from a fresh reading: the repaint request above can take milliseconds. A pause
+      // in this last second still takes what is left of it.
       const uint64_t late = GetTickCount64();
-      if (!countdownEnded(target, late)) sleepPrecisely((DWORD)(target - late));
-      break;
+      if (countdownEnded(target, late) || sleepPreciselyUnless((DWORD)(target - late), countdownWakeEvent())) break;
+      continue;
     }
-    // A wake-up at least every 1,050 ms, and at once when the clock is set or the PC wakes:
-    // the wall clock and the tick count are read again before anything else.
-    if (sleepUnlessClockChanges(next.ms) && SECOND_SOUND) playSecondTick();
+    // A wake-up at least every 1,050 ms, and at once when the clock is set, the PC wakes or a
+    // pause is asked for: the wall clock and the tick count are read again before anything else.
+    if (sleepUnlessWoken(next.ms) && SECOND_SOUND) playSecondTick();
   }
 
   // The stop is read once and taken: a stop that comes after this is for the hand-off to see.
@@ -327,6 +385,7 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
   const bool stopped = takeStopRequest();
   if (stopped) saveResumeFlag(0);
   showIdleLook(window);
+  paused = 0;
   remainingMs = 0;
   countdownLoopActive = 0;
   targetTick = 0;

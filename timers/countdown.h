@@ -42,6 +42,11 @@ bool claimTargetTick(uint64_t target);
 // The clock or the time zone was set, or the PC woke up: the zone is read again and the running
 // count-down looks at the clocks at once instead of at its next wake-up.
 void onClockChanged();
+// Wakes the count-down at once to look at the clocks and the pause request.
+void wakeCountdown();
+// Command 38 / Space: pauses the running interval or program count-down, or continues the
+// paused one. Does nothing while no run goes on or for a time-of-day timer.
+void pauseToggleFromWindow();
 
 // --- the arithmetic of the loop and of the interval start ---
 

@@ -17,18 +17,23 @@ CreateTimerEx createTimerEx() {
 
 }  // namespace
 
-void sleepPrecisely(DWORD ms) {
+void sleepPrecisely(DWORD ms) { sleepPreciselyUnless(ms, nullptr); }
+
+bool sleepPreciselyUnless(DWORD ms, HANDLE wake) {
   CreateTimerEx create = createTimerEx();
   HANDLE timer = create ? create(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS) : nullptr;
-  if (!timer) {
-    Sleep(ms);
-    return;
-  }
   LARGE_INTEGER due;
   due.QuadPart = -(LONGLONG)ms * 10000;  // negative: relative, in 100 ns units
-  if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE))
-    WaitForSingleObject(timer, INFINITE);
-  else
-    Sleep(ms);
+  if (!timer || !SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+    if (timer) CloseHandle(timer);
+    if (!wake) {
+      Sleep(ms);
+      return true;
+    }
+    return WaitForSingleObject(wake, ms) == WAIT_TIMEOUT;
+  }
+  const HANDLE handles[2] = {timer, wake};
+  const DWORD woke = WaitForMultipleObjects(wake ? 2 : 1, handles, FALSE, INFINITE);
   CloseHandle(timer);
+  return woke != WAIT_OBJECT_0 + 1;
 }

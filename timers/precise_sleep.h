@@ -6,3 +6,6 @@
 // millisecond rather than at the next system tick (15.6 ms); where there is no such timer,
 // Sleep(ms).
 void sleepPrecisely(DWORD ms);
+// The same, cut short when `wake` (an event; may be null) is set meanwhile: true when the whole
+// time passed.
+bool sleepPreciselyUnless(DWORD ms, HANDLE wake);

@@ -94,11 +94,17 @@ ResumePlan planResume(double end, uint64_t tick, const ResumeState& state, const
                            state.timerLoop, state.jikokuLoop);
 }
 
+ResumePlan planPausedResume(uint32_t left, uint64_t tick, int kind, int repeatCount, int programStep, int stepCount) {
+  if (!kindCanPause(kind) || (kind == TIMER_KIND_PROGRAM && (programStep < 0 || programStep >= stepCount)))
+    return kGiveUp;
+  return continueWith(left, tick, repeatCount, programStep);
+}
+
 namespace {
 
 void giveUp() { saveResumeFlag(0); }
 
-void startResumed(HWND window, const ResumePlan& plan, int64_t nowMs) {
+void startResumed(HWND window, const ResumePlan& plan, int64_t nowMs, bool startPaused = false) {
   if (!plan.resume) {
     giveUp();
     return;
@@ -107,6 +113,11 @@ void startResumed(HWND window, const ResumePlan& plan, int64_t nowMs) {
   repeatCount = plan.repeatCount;
   programStep = plan.programStep;
   remainingMs = plan.remainingMs;
+  if (startPaused) {  // the count-down parks at once with this time left
+    pausedLeftMs = plan.remainingMs;
+    pauseWanted = 1;
+    paused = 1;
+  }
   // The end the count-down times from now on, also after catching up repeats or steps.
   targetUtcMs = nowMs + plan.remainingMs;
   targetTick = plan.targetTick;
@@ -144,6 +155,12 @@ void resumeTimer(HWND window) {
   lastTick = GetTickCount64();
   const int64_t now = calendarNowMs();
   const uint64_t tick = lastTick;
+  if (pausedLeftMs != 0) {
+    if (timerKind == TIMER_KIND_PROGRAM) loadProgramSteps(&programSteps);
+    startResumed(window, planPausedResume(pausedLeftMs, tick, timerKind, repeatCount, programStep,
+                                          programStepCount(programSteps)), now, true);
+    return;
+  }
   bool valid = false;
   double end = savedEndTick(now, tick, targetTime, &valid, targetUtcMs);
   if (!valid || !endWithinTickRange(end, tick)) {

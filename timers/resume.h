@@ -33,6 +33,11 @@ ResumePlan planRepeatCatchUp(double left, uint64_t tick, double intervalMs, int 
 ResumePlan planProgramCatchUp(double left, uint64_t tick, const std::vector<uint32_t>& waits,
                               int programStep, int repeatCount, bool loop);
 
+// A run saved paused with `left` ms to go: it comes back paused in the same repeat and step
+// (stepCount: the loaded program timer's steps). Gives up for a kind that cannot pause, nothing
+// left or a step that is gone.
+ResumePlan planPausedResume(uint32_t left, uint64_t tick, int kind, int repeatCount, int programStep, int stepCount);
+
 // Everything resume decides after the saved end has been put on the tick scale.
 struct ResumeState {
   int kind, repeatCount, programStep;

@@ -7,6 +7,9 @@ std::atomic<int64_t> targetUtcMs{0};
 std::atomic<int> stopRequested{0};
 std::atomic<int> runActive{0};
 std::atomic<uint32_t> runSerial{0};
+std::atomic<int> pauseWanted{0};
+std::atomic<int> paused{0};
+std::atomic<uint32_t> pausedLeftMs{0};
 std::atomic<int> repeatCount{0};
 std::atomic<int> timerKind{0};
 std::atomic<int> programStep{0};
@@ -19,3 +22,5 @@ WORD timeOfDaySetting[6]{};
 double intervalDurationMs(int hours, int minutes, int seconds) {
   return hours * 3600000.0 + minutes * 60000.0 + seconds * 1000.0;
 }
+
+bool kindCanPause(int kind) { return kind == TIMER_KIND_INTERVAL || kind == TIMER_KIND_PROGRAM; }

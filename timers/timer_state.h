@@ -21,6 +21,13 @@ extern std::atomic<int> runActive;
 // Number of the latest run: each claim of a run counts it up, so one who asked about a run can
 // tell it from a later one.
 extern std::atomic<uint32_t> runSerial;
+// A pause of the run's count-down. pauseWanted is what the user asked for last (1 pause, 0 go on);
+// the count-down follows it at its next wake-up, parks with the time left in pausedLeftMs and
+// sets paused while it waits. A paused run keeps runActive, its repeat count and step; targetTick
+// stays non-zero, so the read-out shows remainingMs frozen. A new run clears all three.
+extern std::atomic<int> pauseWanted;
+extern std::atomic<int> paused;
+extern std::atomic<uint32_t> pausedLeftMs;  // also ALARM_TIME/PAUSE_LEFT of a run saved paused
 extern std::atomic<int> repeatCount;        // automatic repeats of the current run (TIMER/LOOP_CNT)
 extern std::atomic<int> timerKind;          // 0 time-of-day, 1 interval, 2 program timer (TIMER/TYPE)
 extern std::atomic<int> programStep;        // step of the running program timer (PROGRAM_TIMER/STEP)
@@ -36,6 +43,9 @@ extern SYSTEMTIME targetTime;
 extern WORD timeOfDaySetting[6];
 
 enum TimerKind { TIMER_KIND_TIME_OF_DAY = 0, TIMER_KIND_INTERVAL = 1, TIMER_KIND_PROGRAM = 2 };
+
+// Whether a count-down of this kind can be paused: a time-of-day end is a wall-clock time.
+bool kindCanPause(int kind);
 
 // Interval duration in milliseconds (may exceed 32 bits).
 double intervalDurationMs(int hours, int minutes, int seconds);

@@ -172,6 +172,24 @@ TEST_F(Countdown, StopRequestEndsTheLoopWithoutTimeUpAlsoInTheFinalSleep) {
   }
 }
 
+TEST_F(Countdown, PauseInTheFinalSecondKeepsWhatIsLeftAndASecondPressTakesItBack) {
+  intervalStartThread(window_.hwnd);  // 1 s: the loop is in its final sleep at once
+  pauseToggleFromWindow();  // pressed twice quickly: it runs on
+  pauseToggleFromWindow();
+  pump(300);
+  pauseToggleFromWindow();
+  ASSERT_TRUE(pumpUntil([] { return paused == 1; }, 500));
+  const uint32_t left = pausedLeftMs;
+  EXPECT_NEAR(double(left), 650.0, 150.0);
+  pump(1500);
+  EXPECT_EQ(alarmRequests(), 0);
+  EXPECT_EQ(remainingMs, left);
+  const DWORD continued = GetTickCount();
+  pauseToggleFromWindow();
+  ASSERT_TRUE(pumpUntil([&] { return alarmRequests() == 1; }, 2000));
+  EXPECT_NEAR(double(posted().front().tick - continued), left + 100.0, 150.0);
+}
+
 TEST_F(Countdown, RacingStartsMakeOneLoopAndOneTimeUp) {
   std::atomic<bool> go{false};
   std::vector<std::thread> starters;

@@ -13,7 +13,7 @@ struct KeyCommand {
 
 const KeyCommand functionKeys[] = {
     {VK_F1, 35}, {VK_F2, 33}, {VK_F3, 34},  {VK_F4, 0},   {VK_F5, 1},   {VK_F6, 2},
-    {VK_F7, 4},  {VK_F8, 5},  {VK_F9, 11}, {VK_F10, 12}, {VK_F11, 13}, {VK_F12, 25},
+    {VK_F7, 4},  {VK_F8, 5},  {VK_F9, 11}, {VK_F10, 12}, {VK_F11, 13}, {VK_F12, 25}, {VK_SPACE, 38},
 };
 
 std::vector<int> commandsSeen;
@@ -28,12 +28,12 @@ LRESULT CALLBACK recordCommands(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-TEST(Accelerators, TableHoldsExactlyTheTwelvePlainFunctionKeys) {
+TEST(Accelerators, TableHoldsExactlyTheTwelvePlainFunctionKeysAndSpace) {
   HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"VELMORA_ACC");
   ASSERT_NE(table, nullptr);
   ACCEL entries[32];
   int count = CopyAcceleratorTableW(table, entries, 32);
-  ASSERT_EQ(count, 12);
+  ASSERT_EQ(count, 13);
   for (const KeyCommand& k : functionKeys) {
     SCOPED_TRACE(k.key - VK_F1 + 1);
     int found = 0;

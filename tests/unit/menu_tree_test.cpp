@@ -56,6 +56,7 @@ ContextMenuState idleState() {
 // The menu with every value at 0, no names and nothing running.
 const std::vector<std::wstring> idleMenu = {
     L"タイマースタート(&S)\tF5 #1",
+    L"一時停止(&P)\tSpace #38 grey",
     L"間隔指定タイマー(&K) >",
     L"  タイマーセット(&T)\tF6 #2",
     L"  繰り返す(&K) #3",
@@ -178,8 +179,14 @@ TEST(ContextMenu, EachStateChangesExactlyItsItems) {
         {L"    プログラム_3(&3) #93", L"    朝(&3) #93"},
         {L"    プログラム_5(&5) #95", L"    プログラム_5(&5) #95 (o)"},
         {L"  「プログラム_0」を編集(&H) #6", L"  「プログラム_5」を編集(&H) #6"}}},
-      {"a timer runs", [](ContextMenuState& s) { s.timerRunning = true; },
+      {"a time-of-day timer runs: no pause", [](ContextMenuState& s) { s.timerRunning = true; s.pauseWanted = true; },
        {{L"タイマースタート(&S)\tF5 #1", L"タイマー終了(&S)\tF5 #1"}}},
+      {"an interval or program timer runs", [](ContextMenuState& s) { s.timerRunning = s.pausable = true; },
+       {{L"タイマースタート(&S)\tF5 #1", L"タイマー終了(&S)\tF5 #1"},
+        {L"一時停止(&P)\tSpace #38 grey", L"一時停止(&P)\tSpace #38"}}},
+      {"paused", [](ContextMenuState& s) { s.timerRunning = s.pausable = s.pauseWanted = true; },
+       {{L"タイマースタート(&S)\tF5 #1", L"タイマー終了(&S)\tF5 #1"},
+        {L"一時停止(&P)\tSpace #38 grey", L"再開(&P)\tSpace #38"}}},
       {"auto-close by kind with two kinds ticked",
        [](ContextMenuState& s) { s.autoCloseIndex = 1; s.autoCloseKt = 1; s.autoClosePt = 1; },
        {{L"    常に自動終了しない(&N) #17 (o)", L"    常に自動終了しない(&N) #17"},

@@ -196,4 +196,17 @@ TEST(ResumeProgram, PassCountThatWouldOverflowGivesUp) {
   EXPECT_FALSE(planProgramCatchUp(-3.5 * kMinute, kTick, kThreeMinutes, 0, INT_MAX, true).resume);
 }
 
+TEST(ResumePaused, ComesBackPausedInItsRepeatAndStepOrGivesUp) {
+  const uint64_t tick = 0xFFFFF000ull;  // the 32-bit tick count wraps within five seconds
+  const ResumePlan interval = planPausedResume(5000, tick, TIMER_KIND_INTERVAL, 3, 0, 0);
+  ASSERT_TRUE(interval.resume);
+  EXPECT_EQ(interval.remainingMs, 5000u);
+  EXPECT_EQ(interval.targetTick, tick + 5000);
+  EXPECT_EQ(interval.repeatCount, 3);
+  EXPECT_EQ(planPausedResume(1, tick, TIMER_KIND_PROGRAM, 0, 2, 3).programStep, 2);
+  EXPECT_FALSE(planPausedResume(5000, tick, TIMER_KIND_PROGRAM, 0, 3, 3).resume);  // the step is gone
+  EXPECT_FALSE(planPausedResume(5000, tick, TIMER_KIND_TIME_OF_DAY, 0, 0, 0).resume);
+  EXPECT_FALSE(planPausedResume(0, tick, TIMER_KIND_INTERVAL, 0, 0, 0).resume);
+}
+
 }  // namespace

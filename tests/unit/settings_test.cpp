@@ -186,6 +186,19 @@ TEST_F(SettingsFile, AKillAfterAStepsEndIsWrittenResumesThatStep) {
   timerKind = 0, repeatCount = 0, programStep = 0;
 }
 
+TEST_F(SettingsFile, APausedTimeLeftRoundTripsWholeAndGarbageReadsAsNotPaused) {
+  paused = 1;
+  pausedLeftMs = 4000000000u;  // 1111 h: beyond the signed 32-bit range
+  saveTargetTime(nullptr);
+  paused = 0;
+  pausedLeftMs = 0;
+  readSettingsFile();
+  EXPECT_EQ(pausedLeftMs, 4000000000u);
+  write(L"[ALARM_TIME]\r\nPAUSED=1\r\nPAUSE_LEFT=-5\r\n");
+  readSettingsFile();
+  EXPECT_EQ(pausedLeftMs, 0u);
+}
+
 TEST(SettingsClamp, EachRule) {
   EXPECT_EQ(clampSettingValue(Clamp::Bool, -5, 0, 0, 0), 1);
   EXPECT_EQ(clampSettingValue(Clamp::Low8, 300, 0, 0, 0), 44);
