@@ -53,7 +53,6 @@ TEST(ProgramTimerRun, StepsRunInOrderWithOpenBoxesNotHoldingUpAndTheRepeatCaptio
 
   HWND first = app.waitForMessageBox(L"最初の手順", 4000);
   ASSERT_NE(first, nullptr);
-  const DWORD firstAt = GetTickCount();
   EXPECT_EQ(VelmoraProcess::caption(first), L"Velmora");
   HWND loadError = app.waitForDialog(kLoadError, 3000);
   EXPECT_NE(loadError, nullptr);
@@ -61,7 +60,9 @@ TEST(ProgramTimerRun, StepsRunInOrderWithOpenBoxesNotHoldingUpAndTheRepeatCaptio
   EXPECT_TRUE(app.waitForTitle(kRunningTitle, 1000)) << app.title();
   HWND second = app.waitForMessageBox(L"次の手順\r\n二行目", 3000);
   ASSERT_NE(second, nullptr);
-  EXPECT_LE(GetTickCount() - firstAt, 1700u);
+  // Neither open box held the second step up: both are still open as its box comes.
+  EXPECT_TRUE(IsWindowVisible(first));
+  if (loadError) EXPECT_TRUE(IsWindowVisible(loadError));
   EXPECT_EQ(VelmoraProcess::caption(second), L"Velmora");
   VelmoraProcess::pressButton(first, IDOK);
   VelmoraProcess::pressButton(second, IDOK);
