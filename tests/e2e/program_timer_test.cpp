@@ -62,7 +62,9 @@ TEST(ProgramTimerRun, StepsRunInOrderWithOpenBoxesNotHoldingUpAndTheRepeatCaptio
   ASSERT_NE(second, nullptr);
   // Neither open box held the second step up: both are still open as its box comes.
   EXPECT_TRUE(IsWindowVisible(first));
-  if (loadError) EXPECT_TRUE(IsWindowVisible(loadError));
+  if (loadError) {
+    EXPECT_TRUE(IsWindowVisible(loadError));
+  }
   EXPECT_EQ(VelmoraProcess::caption(second), L"Velmora");
   VelmoraProcess::pressButton(first, IDOK);
   VelmoraProcess::pressButton(second, IDOK);
