@@ -28,24 +28,8 @@ fi
 export VELMORA_CLOCK_FILE="$build/clock/offsets"
 echo "0 0" >"$VELMORA_CLOCK_FILE"
 
-export VELMORA_BUILD_DIR="$build"
-export VELMORA_WINEPREFIX="$build/wineprefix-clock"
-unset VELMORA_DISPLAY
 source "$here/services.sh"
-
-cleanup() {
-    (source "$here/wine-env.sh" && wineserver -k) </dev/null >/dev/null 2>&1 || true
-    if [ -n "$VELMORA_XVFB_PID" ]; then
-        kill "$VELMORA_XVFB_PID" 2>/dev/null || true
-        wait "$VELMORA_XVFB_PID" 2>/dev/null || true
-    fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-start_xvfb "$build/xvfb-clock.log"
-bash "$here/prepare-wine.sh" "$build"
+start_private_wine_session "$build" "$build/wineprefix-clock" "$build/xvfb-clock.log"
 source "$here/wine-env.sh"
 # A server left from an earlier run would not have the shim.
 wineserver -k </dev/null >/dev/null 2>&1 || true

@@ -21,25 +21,10 @@ build="$(cd "$1" && pwd)"
 dpi="$2"
 shift 2
 
-export VELMORA_BUILD_DIR="$build"
-export VELMORA_WINEPREFIX="$build/wineprefix-dpi$dpi"
-unset VELMORA_DISPLAY
-source "$here/services.sh"
-
-cleanup() {
-    (source "$here/wine-env.sh" && wineserver -k) </dev/null >/dev/null 2>&1 || true
-    if [ -n "$VELMORA_XVFB_PID" ]; then
-        kill "$VELMORA_XVFB_PID" 2>/dev/null || true
-        wait "$VELMORA_XVFB_PID" 2>/dev/null || true
-    fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
 desktop="$((1024 * dpi / 96))x$((768 * dpi / 96))"
-start_xvfb "$build/xvfb-dpi$dpi.log" "$((1024 * dpi / 96 + 64))x$((768 * dpi / 96 + 64))"
-bash "$here/prepare-wine.sh" "$build"
+source "$here/services.sh"
+start_private_wine_session "$build" "$build/wineprefix-dpi$dpi" "$build/xvfb-dpi$dpi.log" \
+    "$((1024 * dpi / 96 + 64))x$((768 * dpi / 96 + 64))"
 source "$here/wine-env.sh"
 
 # The prefix keeps its DPI from one run to the next; the settings apply after a restart.

@@ -94,3 +94,16 @@ stop_services() {
         VELMORA_XVFB_PID=""
     fi
 }
+
+# start_private_wine_session <build dir> <prefix> <Xvfb log> [WxH]: a Wine session of its own
+# for a test that must not disturb the build folder's (another DPI, moved clocks): its own
+# prefix, prepared as the build folder's, and its own Xvfb. Both end when the script exits.
+start_private_wine_session() {
+    export VELMORA_BUILD_DIR="$1" VELMORA_WINEPREFIX="$2"
+    unset VELMORA_DISPLAY
+    trap stop_services EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    start_xvfb "$3" ${4:+"$4"}
+    bash "$VELMORA_SCRIPTS/prepare-wine.sh" "$1"
+}
