@@ -2,10 +2,10 @@
 
 #include <cwchar>
 
-#include "app/settings.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
-#include "timers/timer_state.h"
 
 namespace {
 

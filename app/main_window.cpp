@@ -2,37 +2,37 @@
 
 #include <shellapi.h>
 
-#include "app/click_timing.h"
 #include "app/context_menu.h"
-#include "app/late_libraries.h"
-#include "app/settings.h"
 #include "app/startup.h"
+#include "common/click_timing.h"
+#include "common/dialog_helpers.h"
+#include "common/late_libraries.h"
+#include "common/message_async.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/version_dialog.h"
-#include "display/row_switch_ratio.h"
 #include "display/background_image.h"
 #include "display/colours_and_font.h"
 #include "display/dpi.h"
 #include "display/painter.h"
+#include "display/row_switch_ratio.h"
 #include "display/transparency.h"
 #include "display/z_order.h"
 #include "programs/program_editor.h"
 #include "programs/program_file.h"
 #include "res/resource.h"
 #include "shell/alarm.h"
+#include "shell/auto_close.h"
 #include "shell/looks.h"
-#include "shell/message_async.h"
 #include "shell/tray_icon.h"
-#include "timers/auto_close.h"
 #include "timers/countdown.h"
 #include "timers/keep_awake.h"
 #include "timers/program_runner.h"
 #include "timers/time_of_day.h"
-#include "timers/timer_state.h"
 
-std::atomic<int> dialogOpen{0};
 UINT taskbarCreatedMessage = 0;
-int alarmLoopFlag = 0;
 
 namespace {
 
@@ -300,19 +300,6 @@ bool commandBlockedByDialog(int id) {
     case 32: case 36: return true;
     default: return false;
   }
-}
-
-INT_PTR runMainDialog(HWND window, int dialogId, DLGPROC procedure) {
-  HINSTANCE instance = (HINSTANCE)GetWindowLongPtrW(window, GWLP_HINSTANCE);
-  return withDialogOpen([&] {
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), window, procedure, 0);
-  });
-}
-
-void setDialogSmallIcon(HWND dialog) {
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  if (!owner) owner = mainWindow;
-  SendMessageW(dialog, WM_SETICON, ICON_SMALL, (LPARAM)GetClassLongPtrW(owner, GCLP_HICON));
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,34 +5,24 @@
 #include <commctrl.h>
 #include <cstdlib>
 
-#include "app/data_folder.h"
 #include "app/main_window.h"
-#include "app/settings.h"
 #include "app/window_placement.h"
+#include "common/data_folder.h"
+#include "common/message_async.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
+#include "display/colours_and_font.h"
+#include "display/look_icons.h"
 #include "display/transparency.h"
 #include "display/z_order.h"
 #include "programs/program_file.h"
 #include "res/resource.h"
 #include "shell/looks.h"
-#include "shell/message_async.h"
 #include "shell/tray_icon.h"
 #include "timers/countdown.h"
 #include "timers/program_runner.h"
 #include "timers/resume.h"
-#include "timers/timer_state.h"
-
-COLORREF customColors[16];
-COLORREF transparentKeyColor = RGB(111, 111, 111);
-HBRUSH backgroundBrush = nullptr;
-HBRUSH keyColorBrush = nullptr;
-std::atomic<HWND> mainWindow{nullptr};
-
-HWND followMainWindow(HWND window) { return IsWindow(window) ? window : mainWindow.load(); }
-
-COLORREF keyColourAvoiding(COLORREF key, COLORREF text) {
-  if ((key & 0xFFFFFF) == (text & 0xFFFFFF)) return key ^ 0x010101;
-  return key;
-}
 
 ATOM registerMainWindowClass(HINSTANCE instance) {
   WNDCLASSEXW wc{};

@@ -1,21 +1,8 @@
 // Start-up: brushes, the window class, the main window, the command line and the message loop.
 #pragma once
 #include <windows.h>
-#include <atomic>
 
 #include "app/command_line.h"
-
-extern COLORREF customColors[16];            // custom slots of the colour chooser
-extern COLORREF transparentKeyColor;         // the frameless window's see-through colour
-extern HBRUSH backgroundBrush;               // solid brush of backgroundColour
-extern HBRUSH keyColorBrush;                 // solid brush of transparentKeyColor
-// Another one when the shell took the embedded window with it (workers read it).
-extern std::atomic<HWND> mainWindow;
-// The window a worker was started with, or the main window that took its place.
-HWND followMainWindow(HWND window);
-
-// The key colour moved off the text colour: XOR 0x010101 when their low 24 bits are equal.
-COLORREF keyColourAvoiding(COLORREF key, COLORREF text);
 
 ATOM registerMainWindowClass(HINSTANCE instance);
 HWND createMainWindow(HINSTANCE instance, int showCommand);

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
 #include "timers/countdown.h"
-#include "timers/timer_state.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
 #include "display/background_image.h"
+#include "display/colours_and_font.h"
 #include "display/gdi_holders.h"
 #include "display/painter.h"
 #include "tests/unit/fresh_frame.h"

@@ -1,8 +1,7 @@
 #include "dialogs/options_dialog.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "common/dialog_helpers.h"
+#include "common/settings.h"
 #include "res/resource.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/main_window.h"
+#include "common/dialog_helpers.h"
 #include "display/dpi.h"
 #include "res/resource.h"
 

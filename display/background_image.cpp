@@ -1,10 +1,9 @@
 #include "display/background_image.h"
 
-#include "app/late_libraries.h"
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/startup.h"
-#include "dialogs/dialog_helpers.h"
+#include "common/dialog_helpers.h"
+#include "common/late_libraries.h"
+#include "common/settings.h"
+#include "display/colours_and_font.h"
 #include "display/gdi_holders.h"
 #include "res/resource.h"
 

@@ -2,12 +2,21 @@
 
 #include <cwchar>
 
-#include "app/late_libraries.h"
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/late_libraries.h"
+#include "common/settings.h"
 #include "display/background_image.h"
 #include "display/transparency.h"
 #include "display/z_order.h"
+
+COLORREF customColors[16];
+COLORREF transparentKeyColor = RGB(111, 111, 111);
+HBRUSH backgroundBrush = nullptr;
+HBRUSH keyColorBrush = nullptr;
+
+COLORREF keyColourAvoiding(COLORREF key, COLORREF text) {
+  if ((key & 0xFFFFFF) == (text & 0xFFFFFF)) return key ^ 0x010101;
+  return key;
+}
 
 namespace {
 

@@ -2,6 +2,14 @@
 #pragma once
 #include <windows.h>
 
+extern COLORREF customColors[16];            // custom slots of the colour chooser
+extern COLORREF transparentKeyColor;         // the frameless window's see-through colour
+extern HBRUSH backgroundBrush;               // solid brush of backgroundColour
+extern HBRUSH keyColorBrush;                 // solid brush of transparentKeyColor
+
+// The key colour moved off the text colour: XOR 0x010101 when their low 24 bits are equal.
+COLORREF keyColourAvoiding(COLORREF key, COLORREF text);
+
 using ColourApply = void (*)(HWND window, COLORREF colour);
 
 // The colour chooser from initial; on OK runs apply with the chosen colour.

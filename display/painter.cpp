@@ -3,11 +3,11 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
 #include "display/background_image.h"
+#include "display/colours_and_font.h"
 #include "display/gdi_holders.h"
-#include "timers/timer_state.h"
 
 namespace {
 

@@ -3,9 +3,8 @@
 #include <commctrl.h>
 #include <cwctype>
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "common/dialog_helpers.h"
+#include "common/settings.h"
 #include "res/resource.h"
 
 namespace {

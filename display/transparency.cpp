@@ -2,14 +2,13 @@
 
 #include <commctrl.h>
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/startup.h"
-#include "dialogs/dialog_helpers.h"
-#include "display/row_switch_ratio.h"
+#include "common/dialog_helpers.h"
+#include "common/settings.h"
 #include "display/background_image.h"
+#include "display/colours_and_font.h"
+#include "display/display_shell.h"
+#include "display/row_switch_ratio.h"
 #include "res/resource.h"
-#include "shell/tray_icon.h"
 
 namespace {
 
@@ -86,7 +85,7 @@ WindowForm toggledForm(DWORD style, DWORD exStyle, int untouchable, int zOrder) 
 void toggleWindowForm(HWND window) {
   DWORD style = GetWindowLongW(window, GWL_STYLE);
   DWORD exStyle = GetWindowLongW(window, GWL_EXSTYLE);
-  WindowForm f = toggledForm(style, exStyle, activeClickThroughMode(), Z_ORDER);
+  WindowForm f = toggledForm(style, exStyle, displayShell.clickThroughMode(), Z_ORDER);
   SetWindowLongW(window, GWL_STYLE, (LONG)f.style);
   if (f.clearAttributes) SetLayeredWindowAttributes(window, 0, 0, 0);
   if (f.writeExStyle) SetWindowLongW(window, GWL_EXSTYLE, (LONG)f.exStyle);

@@ -1,11 +1,12 @@
 #include "display/z_order.h"
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
+#include "common/window_requests.h"
+#include "display/colours_and_font.h"
+#include "display/display_shell.h"
+#include "display/look_icons.h"
 #include "display/transparency.h"
 #include "res/resource.h"
-#include "shell/looks.h"
-#include "shell/tray_icon.h"
 
 HWND backgroundWindow = nullptr;
 HWND desktopHost = nullptr;
@@ -41,7 +42,7 @@ void fillBackgroundClass(HINSTANCE instance) {
 }
 
 void removeTrayIconUnlessAlways() {
-  if (!ALWAYS_TRAY) removeTrayIcon();
+  if (!ALWAYS_TRAY) displayShell.removeTrayIcon();
 }
 
 void onBackgroundTimer(HWND window, UINT_PTR id) {

@@ -4,8 +4,8 @@
 
 #include <cwchar>
 
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "common/dialog_helpers.h"
+#include "common/settings.h"
 #include "display/dpi.h"
 #include "programs/program_file.h"
 #include "programs/step_editor.h"

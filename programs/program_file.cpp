@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "app/data_folder.h"
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "common/data_folder.h"
+#include "common/dialog_helpers.h"
+#include "common/settings.h"
 #include "res/resource.h"
 
 ProgramStep* programSteps = nullptr;

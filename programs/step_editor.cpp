@@ -4,12 +4,11 @@
 
 #include <cwchar>
 
-#include "app/late_libraries.h"
-#include "app/startup.h"
+#include "common/sound_files.h"
+#include "common/window_requests.h"
 #include "programs/program_editor.h"
 #include "programs/program_file.h"
 #include "res/resource.h"
-#include "shell/alarm.h"
 
 int stepEditMode = 0;
 int stepFilterIndex = -1;
@@ -90,19 +89,7 @@ void onInitDialog(HWND dialog, int mode) {
 void browseSoundFile(HWND dialog) {
   wchar_t file[520] = L"";
   GetDlgItemTextW(dialog, IDC_STEP_SOUND, file, 520);
-  if (stepFilterIndex < 0) stepFilterIndex = filterIndexForPath(file);
-
-  OPENFILENAMEW chooser{};
-  chooser.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-  chooser.hwndOwner = dialog;
-  chooser.lpstrFilter = soundFileFilter();
-  chooser.nFilterIndex = (DWORD)stepFilterIndex;
-  chooser.lpstrFile = file;
-  chooser.nMaxFile = 520;
-  chooser.lpstrTitle = L"音声ファイル指定";
-  chooser.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!comdlgGetOpenFileName(&chooser)) return;
-  stepFilterIndex = (int)chooser.nFilterIndex;
+  if (!chooseSoundFile(dialog, L"音声ファイル指定", file, &stepFilterIndex)) return;
   // A chosen path longer than a step holds is cut like a typed one.
   file[511] = L'\0';
   SetDlgItemTextW(dialog, IDC_STEP_SOUND, file);

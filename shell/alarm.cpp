@@ -2,15 +2,16 @@
 
 #include <cwchar>
 
-#include "app/late_libraries.h"
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "common/dialog_helpers.h"
+#include "common/late_libraries.h"
+#include "common/message_async.h"
+#include "common/settings.h"
+#include "common/sound_files.h"
+#include "common/window_requests.h"
 #include "res/resource.h"
-#include "shell/message_async.h"
-#include "timers/program_runner.h"
 
 int alarmFilterIndex = -1;
+int alarmLoopFlag = 0;
 
 namespace {
 
@@ -51,20 +52,7 @@ void onAlarmDialogInit(HWND dialog) {
 void browseAlarmFile(HWND dialog) {
   wchar_t file[520] = L"";
   GetDlgItemTextW(dialog, IDC_ALARM_FILE, file, 520);
-  if (alarmFilterIndex < 0) alarmFilterIndex = filterIndexForPath(file);
-
-  OPENFILENAMEW chooser{};
-  static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEW) == 88, "the classic structure");
-  chooser.lStructSize = sizeof chooser;
-  chooser.hwndOwner = dialog;
-  chooser.lpstrFilter = soundFileFilter();
-  chooser.nFilterIndex = (DWORD)alarmFilterIndex;
-  chooser.lpstrFile = file;
-  chooser.nMaxFile = 520;
-  chooser.lpstrTitle = L"アラーム音ファイル指定";
-  chooser.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!comdlgGetOpenFileName(&chooser)) return;
-  alarmFilterIndex = (int)chooser.nFilterIndex;
+  if (!chooseSoundFile(dialog, L"アラーム音ファイル指定", file, &alarmFilterIndex)) return;
   SetDlgItemTextW(dialog, IDC_ALARM_FILE, file);
 }
 
@@ -87,24 +75,6 @@ bool buildAlarmOpenCommand(const wchar_t* path, wchar_t* command, size_t size) {
     return false;
   }
   return true;
-}
-
-int filterIndexForPath(const wchar_t* path) {
-  const wchar_t* start = path;
-  const wchar_t* tail = path + wcslen(path);
-  while (tail > start && *tail != L'.') tail = CharPrevW(start, tail);
-  static const wchar_t* const extensions[] = {L".wav", L".mp3", L".wma", L".mid"};
-  for (int i = 0; i < 4; ++i)
-    if (lstrcmpiW(tail, extensions[i]) == 0) return i + 1;
-  return 5;
-}
-
-const wchar_t* soundFileFilter() {
-  return L"Wave サウンド (*.wav)\0*.wav\0"
-         L"MP3 形式サウンド (*.mp3)\0*.mp3\0"
-         L"Windows Media オーディオ ファイル (*.wma)\0*.wma\0"
-         L"MIDI シーケンス (*.mid)\0*.mid\0"
-         L"全て (*.*)\0*.*\0";
 }
 
 void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag) {

@@ -5,9 +5,11 @@
 
 // Filter of the alarm file chooser last used; -1 until the first browse.
 extern int alarmFilterIndex;
+// Loop flag of the latest play request.
+extern int alarmLoopFlag;
 
 // WM_APP+1 on the window thread: open the path as "alarm" and play it with notification.
-// Only ALARM_FILE and the program runner's request buffers are accepted as the path.
+// Only ALARM_FILE and the sound request buffers are accepted as the path.
 void onPlaySoundRequest(HWND window, WPARAM pathPointer, LPARAM loopFlag);
 // MM_MCINOTIFY on the window thread: replays from the start while the loop flag is set.
 void onAlarmNotify(HWND window, WPARAM code);
@@ -26,7 +28,3 @@ INT_PTR CALLBACK alarmSoundDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 // it contains a double quote (which would end the name and let the rest of the path be read
 // as MCI command words) or the command would not fit into `size` characters.
 bool buildAlarmOpenCommand(const wchar_t* path, wchar_t* command, size_t size);
-// The chooser filter (1 .wav, 2 .mp3, 3 .wma, 4 .mid, 5 anything else) for a path's extension.
-int filterIndexForPath(const wchar_t* path);
-// The chooser's filter list: description and pattern pairs, ended by an empty string.
-const wchar_t* soundFileFilter();

@@ -1,21 +1,13 @@
 #include "shell/looks.h"
 
-#include "app/main_window.h"
-#include "app/startup.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
+#include "display/look_icons.h"
 #include "res/resource.h"
+#include "shell/auto_close.h"
 #include "shell/tray_icon.h"
-#include "timers/auto_close.h"
-#include "timers/timer_state.h"
 
 namespace {
-
-LookIcons loadLookIcons(HINSTANCE instance, int id) {
-  auto load = [&](int width, int height) {
-    return (HICON)LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, GetSystemMetrics(width),
-                             GetSystemMetrics(height), 0);
-  };
-  return {load(SM_CXICON, SM_CYICON), load(SM_CXSMICON, SM_CYSMICON)};
-}
 
 void showLook(HWND window, const LookIcons& icons, const wchar_t* title) {
   SetClassLongPtrW(window, GCLP_HICONSM, (LONG_PTR)icons.small);
@@ -27,14 +19,6 @@ void showLook(HWND window, const LookIcons& icons, const wchar_t* title) {
 HINSTANCE instanceOf(HWND window) { return (HINSTANCE)GetWindowLongPtrW(window, GWLP_HINSTANCE); }
 
 }  // namespace
-
-LookIcons lookIcons(HINSTANCE instance, int id) {
-  // Loaded once and kept for the run: the window classes and the tray icon hold them.
-  static const LookIcons idle = loadLookIcons(instance, IDI_IDLE);
-  static const LookIcons running = loadLookIcons(instance, IDI_RUNNING);
-  static const LookIcons paused = loadLookIcons(instance, IDI_PAUSED);
-  return id == IDI_RUNNING ? running : id == IDI_PAUSED ? paused : idle;
-}
 
 const wchar_t* runningTitle(int kind) {
   switch (kind) {
@@ -50,16 +34,6 @@ const wchar_t* pausedTitle(int kind) {
     case TIMER_KIND_PROGRAM: return L"プログラムタイマー一時停止中 - Velmora";
     default: return runningTitle(kind);  // a time-of-day count-down is never paused
   }
-}
-
-void showRunningLook(HWND window) { PostMessageW(followMainWindow(window), WM_RUNNING_LOOK, (WPARAM)timerKind.load(), 0); }
-
-void showIdleLook(HWND window) { PostMessageW(followMainWindow(window), WM_IDLE_LOOK, 0, 0); }
-
-void showPausedLook(HWND window) { PostMessageW(followMainWindow(window), WM_PAUSED_LOOK, (WPARAM)timerKind.load(), 0); }
-
-void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs) {
-  PostMessageW(window, WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);
 }
 
 bool applyLookRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

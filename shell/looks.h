@@ -4,21 +4,10 @@
 #include <windows.h>
 #include <cstdint>
 
-// The idle, running or paused icon (IDI_IDLE, IDI_RUNNING, IDI_PAUSED) at the system's large and small icon sizes.
-struct LookIcons {
-  HICON large, small;
-};
-LookIcons lookIcons(HINSTANCE instance, int id);
 // Title of a running timer of the given kind.
 const wchar_t* runningTitle(int kind);
 // Title of a paused timer of the given kind (interval or program timer).
 const wchar_t* pausedTitle(int kind);
-// Requests from worker threads: the running look for timerKind, the idle look, and the
-// paused look for timerKind, the auto-close countdown's title for the countdown of this generation with leftMs of grace to go.
-void showRunningLook(HWND window);
-void showIdleLook(HWND window);
-void showPausedLook(HWND window);
-void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs);
 // On the window thread: applies a look request; false when message is none.
 bool applyLookRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Ends a pending auto-close countdown and puts back the idle title and tip; a title request

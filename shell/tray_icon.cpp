@@ -3,9 +3,9 @@
 #include <atomic>
 #include <cwchar>
 
-#include "app/click_timing.h"
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "common/click_timing.h"
+#include "common/settings.h"
+#include "common/window_requests.h"
 #include "display/z_order.h"
 #include "shell/alarm.h"
 

@@ -5,19 +5,17 @@
 #include <atomic>
 #include <cwchar>
 
-#include "app/click_timing.h"
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/click_timing.h"
+#include "common/dialog_helpers.h"
+#include "common/message_async.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
 #include "res/resource.h"
-#include "shell/alarm.h"
-#include "shell/looks.h"
-#include "shell/message_async.h"
-#include "shell/tray_icon.h"
 #include "timers/local_time.h"
 #include "timers/precise_sleep.h"
 #include "timers/time_up.h"
-#include "timers/timer_state.h"
+#include "timers/timer_shell.h"
 
 namespace {
 
@@ -101,9 +99,8 @@ void leavePause(HWND window) {
 }
 
 void confirm(HWND window, const wchar_t* text, bool async) {
-  if (balloonPreferred(window))
-    showBalloon(window, text, L"確認");
-  else if (async)
+  if (timerShell.balloon(window, text, L"確認")) return;
+  if (async)
     showMessageAsync(window, text, L"Velmora", MB_OK);
   else
     MessageBoxW(window, text, L"Velmora", MB_OK);
@@ -187,7 +184,7 @@ bool claimRun(HWND window) {
   if (!runActive.compare_exchange_strong(idle, 1)) return false;
   runSerial += 1;
   stopRequested = 0;
-  cancelAutoCloseForRun(window);
+  timerShell.runStarting(window);
   pauseWanted = 0;
   paused = 0;
   return true;
@@ -376,7 +373,7 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
     }
     // A wake-up at least every 1,050 ms, and at once when the clock is set, the PC wakes or a
     // pause is asked for: the wall clock and the tick count are read again before anything else.
-    if (sleepUnlessWoken(next.ms) && SECOND_SOUND) playSecondTick();
+    if (sleepUnlessWoken(next.ms) && SECOND_SOUND) timerShell.secondTick();
   }
 
   // The stop is read once and taken: a stop that comes after this is for the hand-off to see.

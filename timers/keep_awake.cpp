@@ -1,6 +1,6 @@
 #include "timers/keep_awake.h"
 
-#include "timers/timer_state.h"
+#include "common/timer_state.h"
 
 namespace {
 

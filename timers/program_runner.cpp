@@ -3,28 +3,20 @@
 #include <atomic>
 #include <cwchar>
 
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "common/message_async.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
 #include "programs/program_file.h"
-#include "shell/message_async.h"
-#include "shell/tray_icon.h"
-#include "timers/auto_close.h"
 #include "timers/countdown.h"
 #include "timers/local_time.h"
 #include "timers/time_up.h"
-#include "timers/timer_state.h"
+#include "timers/timer_shell.h"
 
 namespace {
 
 const wchar_t kCaption[] = L"Velmora";
 const wchar_t kThreadFailure[] = L"スレッドの作成に失敗しました";
-
-// A buffer is taken for a request and freed once the window thread has read it; the last
-// unit of each buffer only ever holds a terminator.
-constexpr unsigned kSoundSlots = 16;
-wchar_t soundRequestPaths[kSoundSlots][512];
-std::atomic<int> soundSlotTaken[kSoundSlots];
-std::atomic<unsigned> nextSoundSlot{0};
 
 bool startThread(LPTHREAD_START_ROUTINE routine, HWND window) {
   HANDLE thread = CreateThread(nullptr, 0, routine, window, 0, nullptr);
@@ -44,31 +36,8 @@ void copyText(wchar_t* target, size_t capacity, const wchar_t* source) {
 
 }  // namespace
 
-const wchar_t* keepSoundPathForRequest(const wchar_t* path) {
-  const unsigned first = nextSoundSlot.fetch_add(1);
-  for (unsigned i = 0; i < kSoundSlots; ++i) {
-    const unsigned slot = (first + i) % kSoundSlots;
-    int free = 0;
-    if (!soundSlotTaken[slot].compare_exchange_strong(free, 1)) continue;
-    copyText(soundRequestPaths[slot], 512, path);
-    return soundRequestPaths[slot];
-  }
-  return nullptr;
-}
-
-void releaseSoundRequestPath(const wchar_t* path) {
-  for (unsigned slot = 0; slot < kSoundSlots; ++slot)
-    if (path == soundRequestPaths[slot]) soundSlotTaken[slot] = 0;
-}
-
 void releaseProgramStepsAtExit() {
   if (runActive == 0) freeProgramSteps();
-}
-
-bool isSoundRequestPath(const wchar_t* path) {
-  for (const wchar_t* buffer : soundRequestPaths)
-    if (path == buffer) return true;
-  return false;
 }
 
 DWORD WINAPI programStartThread(LPVOID parameter) {
@@ -153,7 +122,7 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
   }
   if (finished) {
     InvalidateRect(window, nullptr, FALSE);
-    triggerAutoClose(window);
+    timerShell.runFinished(window);
     endRun();
   } else if (!startThread(programStepStartThread, window)) {
     endRun();
@@ -165,12 +134,9 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
     releaseSoundRequestPath(soundPath);
   if (!message[0]) return 0;
   formatTimeUpCaption(passCount, caption, 128);
-  if (balloonPreferred(window)) {
-    wchar_t title[64];
-    copyText(title, 64, caption);
-    showBalloon(window, message, title);
-    return 0;
-  }
+  wchar_t title[64];
+  copyText(title, 64, caption);
+  if (timerShell.balloon(window, message, title)) return 0;
   showTimeUpBox(window, message, caption);
   PostMessageW(window, WM_STOP_SOUND, 0, 0);
   return 0;

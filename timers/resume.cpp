@@ -3,12 +3,12 @@
 #include <climits>
 #include <cmath>
 
-#include "app/settings.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
 #include "programs/program_file.h"
 #include "timers/countdown.h"
 #include "timers/local_time.h"
 #include "timers/time_of_day.h"
-#include "timers/timer_state.h"
 
 namespace {
 

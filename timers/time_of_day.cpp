@@ -5,14 +5,13 @@
 #include <cwchar>
 #include <new>
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "common/dialog_helpers.h"
+#include "common/message_async.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
 #include "res/resource.h"
-#include "shell/message_async.h"
-#include "shell/tray_icon.h"
 #include "timers/countdown.h"
-#include "timers/timer_state.h"
+#include "timers/timer_shell.h"
 
 TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint64_t tick, const WORD target[6]) {
   TimeOfDayTarget result{TimeOfDayTarget::OutOfRange, 0.0, {}, 0};
@@ -83,9 +82,7 @@ void onOk(HWND dialog) {
 
 void showStartConfirmation(HWND window) {
   if (!START_SYURYO_CHECK) return;
-  if (balloonPreferred(window))
-    showBalloon(window, L"カウントダウンスタート", L"確認");
-  else
+  if (!timerShell.balloon(window, L"カウントダウンスタート", L"確認"))
     showMessageAsync(window, L"カウントダウンスタート", kCaption, MB_OK);
 }
 

@@ -2,15 +2,13 @@
 
 #include <cwchar>
 
-#include "app/main_window.h"
-#include "app/startup.h"
-#include "app/settings.h"
-#include "shell/message_async.h"
-#include "shell/tray_icon.h"
-#include "timers/auto_close.h"
+#include "common/message_async.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
 #include "timers/countdown.h"
 #include "timers/program_runner.h"
-#include "timers/timer_state.h"
+#include "timers/timer_shell.h"
 
 void formatTimeUpCaption(int repeats, wchar_t* caption, size_t size) {
   if (repeats != 0) swprintf_s(caption, size, L"繰り返し %d 回目 - Velmora", repeats + 1);
@@ -60,14 +58,12 @@ void handleTimeUp(HWND window, wchar_t* caption) {
       showMessageAsync(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
     }
   } else {
-    triggerAutoClose(window);
+    timerShell.runFinished(window);
     runActive = 0;
   }
 
   if (START_SYURYO_CHECK) {
-    if (balloonPreferred(window)) {
-      showBalloon(window, L"時間になりました", caption);
-    } else {
+    if (!timerShell.balloon(window, L"時間になりました", caption)) {
       showTimeUpBox(window, L"時間になりました", caption);
       PostMessageW(window, WM_STOP_SOUND, 0, 0);
     }

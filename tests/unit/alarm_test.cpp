@@ -5,13 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "res/resource.h"
-#include "shell/alarm.h"
-#include "timers/program_runner.h"
+#include "common/settings.h"
+#include "common/sound_files.h"
+#include "common/window_requests.h"
 #include "countdown_test_support.h"
 #include "dialog_driver.h"
+#include "res/resource.h"
+#include "shell/alarm.h"
 
 using namespace countdown_test;
 

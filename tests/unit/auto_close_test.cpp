@@ -9,11 +9,11 @@
 #include <string>
 #include <thread>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "res/resource.h"
 #include "shell/looks.h"
-#include "timers/auto_close.h"
-#include "timers/timer_state.h"
+#include "shell/auto_close.h"
+#include "common/timer_state.h"
 #include "dialog_driver.h"
 
 namespace {

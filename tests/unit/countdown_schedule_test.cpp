@@ -7,7 +7,7 @@
 #include "timers/countdown.h"
 #include "timers/local_time.h"
 #include "timers/time_up.h"
-#include "timers/timer_state.h"
+#include "common/timer_state.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "common/window_requests.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
 #include "timers/keep_awake.h"

@@ -10,13 +10,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
+#include "display/look_icons.h"
 #include "res/resource.h"
-#include "shell/looks.h"
-#include "timers/auto_close.h"
+#include "shell/auto_close.h"
 #include "timers/countdown.h"
 #include "timers/time_of_day.h"
-#include "timers/timer_state.h"
 #include "countdown_test_support.h"
 #include "dialog_driver.h"
 #include "tray_test_support.h"

@@ -4,8 +4,7 @@
 
 #include <atomic>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
 #include "display/background_image.h"
 #include "display/colours_and_font.h"
 #include "display/transparency.h"

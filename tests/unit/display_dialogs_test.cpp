@@ -2,14 +2,13 @@
 // the apply steps write their keys to a real settings file.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/startup.h"
-#include "display/row_switch_ratio.h"
+#include "common/settings.h"
 #include "display/background_image.h"
+#include "display/row_switch_ratio.h"
 #include "display/transparency.h"
+#include "res/resource.h"
 #include "dialog_driver.h"
 #include "display_test_support.h"
-#include "res/resource.h"
 
 using namespace displaytest;
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "common/settings.h"
 
 namespace displaytest {
 

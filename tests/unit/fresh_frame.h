@@ -7,9 +7,9 @@
 #pragma once
 #include <windows.h>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
 #include "display/background_image.h"
+#include "display/colours_and_font.h"
 #include "display/gdi_holders.h"
 #include "display/painter.h"
 

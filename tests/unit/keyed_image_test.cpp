@@ -1,9 +1,9 @@
 // The background image and its colour-keyed copy, built from real bitmap files.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
 #include "display/background_image.h"
+#include "display/colours_and_font.h"
 #include "display/painter.h"
 #include "display_test_support.h"
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/startup.h"
 #include "display/row_switch_ratio.h"
 #include "program_test_support.h"
 #include "programs/program_file.h"
 #include "timers/countdown.h"
-#include "timers/timer_state.h"
+#include "common/timer_state.h"
 
 namespace {
 

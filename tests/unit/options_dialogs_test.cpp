@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "common/dialog_helpers.h"
+#include "common/settings.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/version_dialog.h"
 #include "res/resource.h"

@@ -5,9 +5,9 @@
 #include <functional>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
 #include "display/background_image.h"
+#include "display/colours_and_font.h"
 #include "display/painter.h"
 #include "display_test_support.h"
 #include "fresh_frame.h"

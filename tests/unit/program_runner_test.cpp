@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "app/context_menu.h"
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "program_test_support.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
 #include "programs/program_file.h"
 #include "shell/looks.h"
 #include "timers/countdown.h"
 #include "timers/program_runner.h"
-#include "timers/timer_state.h"
+#include "program_test_support.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "app/data_folder.h"
-#include "app/settings.h"
+#include "common/data_folder.h"
+#include "common/settings.h"
 #include "programs/program_file.h"
 
 namespace program_test {

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/startup.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
+#include "display/colours_and_font.h"
 #include "display/painter.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
 #include "timers/countdown.h"
-#include "timers/timer_state.h"
 
 namespace {
 

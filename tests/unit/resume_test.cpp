@@ -8,7 +8,7 @@
 #include "timers/resume.h"
 #include "timers/local_time.h"
 #include "timers/time_of_day.h"
-#include "timers/timer_state.h"
+#include "common/timer_state.h"
 
 namespace {
 

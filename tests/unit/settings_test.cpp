@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "app/startup.h"
 #include "app/window_placement.h"
-#include "timers/timer_state.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "display/colours_and_font.h"
 
 namespace {
 

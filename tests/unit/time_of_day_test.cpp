@@ -11,7 +11,7 @@
 
 #include "res/resource.h"
 #include "timers/time_of_day.h"
-#include "timers/timer_state.h"
+#include "common/timer_state.h"
 #include "dialog_driver.h"
 
 namespace {

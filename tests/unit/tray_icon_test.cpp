@@ -4,7 +4,7 @@
 
 #include <mmsystem.h>
 
-#include "app/click_timing.h"
+#include "common/click_timing.h"
 #include "app/context_menu.h"
 #include "display/transparency.h"
 #include "shell/alarm.h"

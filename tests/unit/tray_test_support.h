@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings.h"
+#include "common/settings.h"
+#include "display/look_icons.h"
 #include "display/z_order.h"
 #include "res/resource.h"
-#include "shell/looks.h"
 #include "shell/tray_icon.h"
 
 namespace traytest {

@@ -5,12 +5,14 @@
 
 #include <vector>
 
-#include "app/settings.h"
 #include "app/startup.h"
+#include "common/settings.h"
+#include "common/window_requests.h"
+#include "display/colours_and_font.h"
 #include "display/transparency.h"
 #include "display/z_order.h"
-#include "display_test_support.h"
 #include "shell/tray_icon.h"
+#include "display_test_support.h"
 
 using namespace displaytest;
 

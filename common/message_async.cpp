@@ -1,4 +1,4 @@
-#include "shell/message_async.h"
+#include "common/message_async.h"
 
 #include <cwchar>
 

@@ -1,6 +1,6 @@
-#include "app/settings.h"
-#include "app/data_folder.h"
-#include "timers/timer_state.h"
+#include "common/settings.h"
+#include "common/data_folder.h"
+#include "common/timer_state.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/late_libraries.h"
+#include "common/late_libraries.h"
 
 #include <atomic>
 #include <cwchar>

@@ -1,4 +1,4 @@
-#include "app/click_timing.h"
+#include "common/click_timing.h"
 
 ClickTimingRecord middleClickRecord, trayLeftClickRecord, trayMiddleClickRecord;
 

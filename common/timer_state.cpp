@@ -1,4 +1,4 @@
-#include "timers/timer_state.h"
+#include "common/timer_state.h"
 
 std::atomic<uint64_t> targetTick{0};
 std::atomic<uint32_t> remainingMs{0};

@@ -1,11 +1,11 @@
-#include "app/data_folder.h"
+#include "common/data_folder.h"
 
 #include <shlobj.h>
 
 #include <cwchar>
 
-#include "app/settings.h"
-#include "shell/message_async.h"
+#include "common/message_async.h"
+#include "common/settings.h"
 
 wchar_t dataDirectory[1024];
 

@@ -1,6 +1,23 @@
-#include "dialogs/dialog_helpers.h"
+#include "common/dialog_helpers.h"
 
 #include <commctrl.h>
+
+#include "common/window_requests.h"
+
+std::atomic<int> dialogOpen{0};
+
+INT_PTR runMainDialog(HWND window, int dialogId, DLGPROC procedure) {
+  HINSTANCE instance = (HINSTANCE)GetWindowLongPtrW(window, GWLP_HINSTANCE);
+  return withDialogOpen([&] {
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), window, procedure, 0);
+  });
+}
+
+void setDialogSmallIcon(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  if (!owner) owner = mainWindow;
+  SendMessageW(dialog, WM_SETICON, ICON_SMALL, (LPARAM)GetClassLongPtrW(owner, GCLP_HICON));
+}
 
 void setUpDown(HWND dialog, int upDownId, int low, int high, int position) {
   HWND upDown = GetDlgItem(dialog, upDownId);

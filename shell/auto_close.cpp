@@ -1,4 +1,4 @@
-#include "timers/auto_close.h"
+#include "shell/auto_close.h"
 
 #include <commctrl.h>
 
@@ -6,14 +6,11 @@
 
 #include <cwchar>
 
-#include "app/main_window.h"
-#include "app/startup.h"
-#include "app/settings.h"
-#include "dialogs/dialog_helpers.h"
+#include "common/dialog_helpers.h"
+#include "common/settings.h"
+#include "common/timer_state.h"
+#include "common/window_requests.h"
 #include "res/resource.h"
-#include "shell/looks.h"
-#include "timers/time_of_day.h"
-#include "timers/timer_state.h"
 
 namespace {
 

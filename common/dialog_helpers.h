@@ -1,0 +1,35 @@
+// Helpers for the patterns every dialog repeats.
+#pragma once
+#include <windows.h>
+#include <atomic>
+
+extern std::atomic<int> dialogOpen;  // 1 while a modal dialog or chooser of the main window runs
+
+// Runs a dialog of the main window modally with dialogOpen set around it.
+// Returns the dialog's result; only a positive result counts as confirmed.
+INT_PTR runMainDialog(HWND window, int dialogId, DLGPROC procedure);
+// Runs any modal step (a chooser) with dialogOpen set around it. A dialog opened from another
+// one (the tray menu stays usable) puts back the flag it found, so the outer one keeps it set.
+template <typename F>
+auto withDialogOpen(F&& f) {
+  const int outer = dialogOpen.exchange(1);
+  auto result = f();
+  dialogOpen = outer;
+  return result;
+}
+// The dialogs' common first step: the owner's current class icon as the small icon.
+void setDialogSmallIcon(HWND dialog);
+
+// Up-down control with its buddy edit: range and position.
+void setUpDown(HWND dialog, int upDownId, int low, int high, int position);
+// The up-down's position; *error set when the control reports one (buddy text out of range).
+int upDownPosition(HWND dialog, int upDownId, bool* error = nullptr);
+// Enables or disables the listed controls.
+void enableControls(HWND dialog, const int* ids, int count, bool enable);
+template <int N>
+void enableControls(HWND dialog, const int (&ids)[N], bool enable) {
+  enableControls(dialog, ids, N, enable);
+}
+// Check box state as 0/1, and setting it.
+int isChecked(HWND dialog, int id);
+void setChecked(HWND dialog, int id, int checked);

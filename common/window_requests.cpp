@@ -1,0 +1,53 @@
+#include "common/window_requests.h"
+
+#include <cwchar>
+
+#include "common/timer_state.h"
+
+std::atomic<HWND> mainWindow{nullptr};
+
+HWND followMainWindow(HWND window) { return IsWindow(window) ? window : mainWindow.load(); }
+
+void showRunningLook(HWND window) { PostMessageW(followMainWindow(window), WM_RUNNING_LOOK, (WPARAM)timerKind.load(), 0); }
+
+void showIdleLook(HWND window) { PostMessageW(followMainWindow(window), WM_IDLE_LOOK, 0, 0); }
+
+void showPausedLook(HWND window) { PostMessageW(followMainWindow(window), WM_PAUSED_LOOK, (WPARAM)timerKind.load(), 0); }
+
+void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs) {
+  PostMessageW(window, WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);
+}
+
+namespace {
+
+// A buffer is taken for a request and freed once the window thread has read it; the last
+// unit of each buffer only ever holds a terminator.
+constexpr unsigned kSoundSlots = 16;
+wchar_t soundRequestPaths[kSoundSlots][512];
+std::atomic<int> soundSlotTaken[kSoundSlots];
+std::atomic<unsigned> nextSoundSlot{0};
+
+}  // namespace
+
+const wchar_t* keepSoundPathForRequest(const wchar_t* path) {
+  const unsigned first = nextSoundSlot.fetch_add(1);
+  for (unsigned i = 0; i < kSoundSlots; ++i) {
+    const unsigned slot = (first + i) % kSoundSlots;
+    int free = 0;
+    if (!soundSlotTaken[slot].compare_exchange_strong(free, 1)) continue;
+    wcsncpy_s(soundRequestPaths[slot], 512, path, _TRUNCATE);
+    return soundRequestPaths[slot];
+  }
+  return nullptr;
+}
+
+void releaseSoundRequestPath(const wchar_t* path) {
+  for (unsigned slot = 0; slot < kSoundSlots; ++slot)
+    if (path == soundRequestPaths[slot]) soundSlotTaken[slot] = 0;
+}
+
+bool isSoundRequestPath(const wchar_t* path) {
+  for (const wchar_t* buffer : soundRequestPaths)
+    if (path == buffer) return true;
+  return false;
+}
