@@ -19,6 +19,22 @@ void setDialogSmallIcon(HWND dialog) {
   SendMessageW(dialog, WM_SETICON, ICON_SMALL, (LPARAM)GetClassLongPtrW(owner, GCLP_HICON));
 }
 
+INT_PTR okCancelDialogMessage(HWND dialog, UINT message, WPARAM wParam, const OkCancelDialog& handlers) {
+  switch (message) {
+    case WM_INITDIALOG:
+      if (handlers.init) handlers.init(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK: handlers.ok(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return handlers.command && handlers.command(dialog, LOWORD(wParam));
+      }
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+  }
+}
+
 void setUpDown(HWND dialog, int upDownId, int low, int high, int position) {
   HWND upDown = GetDlgItem(dialog, upDownId);
   SendMessageW(upDown, UDM_SETRANGE32, (WPARAM)low, (LPARAM)high);

@@ -20,6 +20,16 @@ auto withDialogOpen(F&& f) {
 // The dialogs' common first step: the owner's current class icon as the small icon.
 void setDialogSmallIcon(HWND dialog);
 
+// What an OK/Cancel dialog does at its start, on OK and on its other commands.
+struct OkCancelDialog {
+  void (*init)(HWND dialog);             // WM_INITDIALOG; null when the procedure does it itself
+  void (*ok)(HWND dialog);               // takes the values and ends the dialog, or keeps it open
+  bool (*command)(HWND dialog, int id);  // any other command, true when taken; may be null
+};
+// The messages every OK/Cancel dialog answers alike: its start, OK, and Cancel and the close
+// box, which end it with 0; its other commands go to the dialog's own handler.
+INT_PTR okCancelDialogMessage(HWND dialog, UINT message, WPARAM wParam, const OkCancelDialog& handlers);
+
 // Up-down control with its buddy edit: range and position.
 void setUpDown(HWND dialog, int upDownId, int low, int high, int position);
 // The up-down's position; *error set when the control reports one (buddy text out of range).

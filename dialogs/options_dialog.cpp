@@ -41,28 +41,23 @@ void onInitDialog(HWND dialog) {
   setChecked(dialog, IDC_OPT_JIKOKU_LOOP, JIKOKU_LOOP);
 }
 
-void storeTicks(HWND dialog) {
+void onOk(HWND dialog) {
   for (const OptionBox& box : optionBoxes) *box.setting = isChecked(dialog, box.id);
+  EndDialog(dialog, 1);
+}
+
+bool onCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDC_OPT_ALWAYS_TRAY:
+    case IDC_OPT_IN_TRAY:
+    case IDC_OPT_START_END: enableDependents(dialog); return true;
+    default: return false;
+  }
 }
 
 }  // namespace
 
 INT_PTR CALLBACK optionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG: onInitDialog(dialog); return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_OPT_ALWAYS_TRAY:
-        case IDC_OPT_IN_TRAY:
-        case IDC_OPT_START_END: enableDependents(dialog); return TRUE;
-        case IDOK:
-          storeTicks(dialog);
-          EndDialog(dialog, 1);
-          return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
-  }
+  static const OkCancelDialog handlers = {onInitDialog, onOk, onCommand};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

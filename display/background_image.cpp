@@ -160,26 +160,27 @@ HDC stretchedBackgroundImage(HDC dc, HBITMAP source, int width, int height) {
 
 unsigned backgroundImageVersion() { return imageVersion; }
 
-INT_PTR CALLBACK backgroundImageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG: onBackgroundImageInit(dialog); return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_BG_ENABLE:
-          enableControls(dialog, fileControls, isChecked(dialog, IDC_BG_ENABLE) != 0);
-          return TRUE;
-        case IDC_BG_BROWSE: browseForImage(dialog); return TRUE;
-        case IDOK:
-          ENABLE_BG_IMG = isChecked(dialog, IDC_BG_ENABLE);
-          GetDlgItemTextW(dialog, IDC_BG_FILE, BG_IMG_FILE, 520);
-          EndDialog(dialog, 1);
-          return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
+namespace {
+
+void onBackgroundImageOk(HWND dialog) {
+  ENABLE_BG_IMG = isChecked(dialog, IDC_BG_ENABLE);
+  GetDlgItemTextW(dialog, IDC_BG_FILE, BG_IMG_FILE, 520);
+  EndDialog(dialog, 1);
+}
+
+bool onBackgroundImageCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDC_BG_ENABLE: enableControls(dialog, fileControls, isChecked(dialog, IDC_BG_ENABLE) != 0); return true;
+    case IDC_BG_BROWSE: browseForImage(dialog); return true;
+    default: return false;
   }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK backgroundImageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  static const OkCancelDialog handlers = {onBackgroundImageInit, onBackgroundImageOk, onBackgroundImageCommand};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 
 void applyBackgroundImage(HWND window) {

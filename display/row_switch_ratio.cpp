@@ -53,28 +53,26 @@ int dialogFieldNumber(HWND dialog, int editId, int lo, int hi, int current) {
   return dialogNumber(text, lo, hi, current);
 }
 
+namespace {
+
+void onAspectInit(HWND dialog) {
+  setDialogSmallIcon(dialog);
+  for (const AspectField& f : aspectFields) setUpDown(dialog, f.upDownId, 1, kRatioMax, *f.value);
+}
+
+void onAspectOk(HWND dialog) {
+  int values[4];
+  for (int i = 0; i < 4; ++i)
+    values[i] = dialogFieldNumber(dialog, aspectFields[i].editId, 1, kRatioMax, *aspectFields[i].value);
+  for (int i = 0; i < 4; ++i) *aspectFields[i].value = values[i];
+  EndDialog(dialog, 1);
+}
+
+}  // namespace
+
 INT_PTR CALLBACK aspectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      setDialogSmallIcon(dialog);
-      for (const AspectField& f : aspectFields) setUpDown(dialog, f.upDownId, 1, kRatioMax, *f.value);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: {
-          int values[4];
-          for (int i = 0; i < 4; ++i)
-            values[i] = dialogFieldNumber(dialog, aspectFields[i].editId, 1, kRatioMax, *aspectFields[i].value);
-          for (int i = 0; i < 4; ++i) *aspectFields[i].value = values[i];
-          EndDialog(dialog, 1);
-          return TRUE;
-        }
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
-  }
+  static const OkCancelDialog handlers = {onAspectInit, onAspectOk, nullptr};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 
 void applyAspectRatios(HWND window) {

@@ -47,6 +47,7 @@ void onTransparencyOk(HWND dialog) {
   BG_IMG_TOUKA_G = g;
   BG_IMG_TOUKA_B = b;
   bgImageKeyColour = colourFromComponents(r, g, b);
+  EndDialog(dialog, 1);
 }
 
 }  // namespace
@@ -95,27 +96,25 @@ void toggleWindowForm(HWND window) {
   InvalidateRect(window, nullptr, FALSE);
 }
 
-INT_PTR CALLBACK transparencyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG: onTransparencyInit(dialog); return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_ALPHA_ENABLE:
-          enableControls(dialog, alphaControls, isChecked(dialog, IDC_ALPHA_ENABLE) != 0);
-          return TRUE;
-        case IDC_IMAGE_KEY_ENABLE:
-          enableControls(dialog, imageKeyControls, isChecked(dialog, IDC_IMAGE_KEY_ENABLE) != 0);
-          return TRUE;
-        case IDOK:
-          onTransparencyOk(dialog);
-          EndDialog(dialog, 1);
-          return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
+namespace {
+
+bool onTransparencyCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDC_ALPHA_ENABLE:
+      enableControls(dialog, alphaControls, isChecked(dialog, IDC_ALPHA_ENABLE) != 0);
+      return true;
+    case IDC_IMAGE_KEY_ENABLE:
+      enableControls(dialog, imageKeyControls, isChecked(dialog, IDC_IMAGE_KEY_ENABLE) != 0);
+      return true;
+    default: return false;
   }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK transparencyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  static const OkCancelDialog handlers = {onTransparencyInit, onTransparencyOk, onTransparencyCommand};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 
 void applyTransparency(HWND window) {

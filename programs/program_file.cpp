@@ -534,15 +534,6 @@ void moveProgramTimerUp(HWND window) {
 }
 
 INT_PTR CALLBACK renameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG: onRenameInit(dialog); return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: onRenameOk(dialog); return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
-  }
+  static const OkCancelDialog handlers = {onRenameInit, onRenameOk, nullptr};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

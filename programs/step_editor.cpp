@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "common/dialog_helpers.h"
 #include "common/sound_files.h"
 #include "common/window_requests.h"
 #include "programs/program_editor.h"
@@ -146,6 +147,12 @@ INT_PTR onNotify(HWND dialog, const NMHDR* header) {
   return TRUE;
 }
 
+bool onCommand(HWND dialog, int id) {
+  if (id != IDC_STEP_BROWSE) return false;
+  browseSoundFile(dialog);
+  return true;
+}
+
 }  // namespace
 
 double stepWaitAfterDelta(double wait, int delta) {
@@ -166,17 +173,10 @@ void normalisedWaitText(double wait, wchar_t* text, size_t size) {
 }
 
 INT_PTR CALLBACK stepEditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const OkCancelDialog handlers = {nullptr, onOk, onCommand};
   switch (message) {
     case WM_INITDIALOG: onInitDialog(dialog, (int)lParam); return TRUE;
     case WM_NOTIFY: return onNotify(dialog, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_STEP_BROWSE: browseSoundFile(dialog); return TRUE;
-        case IDOK: onOk(dialog); return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
+    default: return okCancelDialogMessage(dialog, message, wParam, handlers);
   }
 }

@@ -65,6 +65,14 @@ void onAlarmDialogOk(HWND dialog) {
   EndDialog(dialog, 1);
 }
 
+bool onAlarmDialogCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDC_ALARM_PLAY: enableControls(dialog, kAlarmFileControls, isChecked(dialog, IDC_ALARM_PLAY) != 0); return true;
+    case IDC_ALARM_BROWSE: browseAlarmFile(dialog); return true;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 bool buildAlarmOpenCommand(const wchar_t* path, wchar_t* command, size_t size) {
@@ -131,19 +139,6 @@ void stopAlarm() {
 void playSecondTick() { winmmPlaySound(secondSoundPath, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }
 
 INT_PTR CALLBACK alarmSoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG: onAlarmDialogInit(dialog); return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_ALARM_PLAY:
-          enableControls(dialog, kAlarmFileControls, isChecked(dialog, IDC_ALARM_PLAY) != 0);
-          return TRUE;
-        case IDC_ALARM_BROWSE: browseAlarmFile(dialog); return TRUE;
-        case IDOK: onAlarmDialogOk(dialog); return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
-  }
+  static const OkCancelDialog handlers = {onAlarmDialogInit, onAlarmDialogOk, onAlarmDialogCommand};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

@@ -414,15 +414,6 @@ void startStopToggleFromWindow(HWND window) { startOrStop(window, false); }
 void startStopToggleFromClick(ClickTimingRecord* record) { startOrStop(record->window, true); }
 
 INT_PTR CALLBACK intervalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG: onIntervalDialogInit(dialog); return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: onIntervalDialogOk(dialog); return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
-  }
+  static const OkCancelDialog handlers = {onIntervalDialogInit, onIntervalDialogOk, nullptr};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

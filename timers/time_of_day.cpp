@@ -94,21 +94,8 @@ void refuse(HWND window, const wchar_t* text) {
 }  // namespace
 
 INT_PTR CALLBACK timeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      onInitDialog(dialog);
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK: onOk(dialog); return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
-      }
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
-    default: return FALSE;
-  }
+  static const OkCancelDialog handlers = {onInitDialog, onOk, nullptr};
+  return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 
 bool startTimeOfDayTimer(HWND window) {
