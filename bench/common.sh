@@ -2,25 +2,12 @@
 # BUILD_DIR (default build-bench, Release) and starts one private Wine session (Xvfb, null
 # sound server, the folder's prefix) unless bench/run.sh has started one already.
 bench_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$bench_dir")"
-cd "$root"
-
-BUILD="${BUILD_DIR:-build-bench}"
-case "$BUILD" in
-    /*) ;;
-    *) BUILD="$root/$BUILD" ;;
-esac
-mkdir -p "$BUILD"
-BUILD="$(cd "$BUILD" && pwd)"
+source "$bench_dir/../scripts/project.sh"
+build_folder build-bench
 
 if [ -z "${VELMORA_BENCH_SESSION:-}" ]; then
-    bash "$root/scripts/setup.sh"
-    cmake -S "$root" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >"$BUILD/configure.log" 2>&1 || {
-        cat "$BUILD/configure.log" >&2
-        echo "configuring $BUILD failed" >&2
-        exit 1
-    }
+    bash "$here/setup.sh"
+    configure_build "$root/cmake/toolchain-i686-mingw.cmake"
     cmake --build "$BUILD" --target velmora velmora_paint_bench velmora_probe_bench -j2 >/dev/null
 fi
 

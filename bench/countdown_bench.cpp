@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_window.h"
+
 #include "common/settings.h"
 #include "common/timer_state.h"
 #include "common/window_requests.h"
@@ -121,13 +123,7 @@ int main(int argc, char** argv) {
   AUTO_CLOSE_INDEX = 0;
   BALLOON = 0;
 
-  WNDCLASSEXW wc{sizeof wc};
-  wc.lpfnWndProc = benchWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"VELMORA_COUNTDOWN_BENCH";
-  RegisterClassExW(&wc);
-  HWND window = CreateWindowExW(0, wc.lpszClassName, L"Velmora", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                nullptr, nullptr, wc.hInstance, nullptr);
+  HWND window = testsupport::createVelmoraWindow(L"VELMORA_COUNTDOWN_BENCH", benchWindowProc, 200, 100);
 
   measureLateness(window, runs, seconds);
   measureLoop(window, longSeconds);

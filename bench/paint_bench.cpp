@@ -28,19 +28,13 @@
 #include "display/gdi_holders.h"
 #include "display/painter.h"
 #include "tests/unit/fresh_frame.h"
+#include "tests/support/dib_surface.h"
+#include "tests/support/performance_counter.h"
+
+using testsupport::DibSurface;
+using testsupport::nowMs;
 
 namespace {
-
-double nowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER count;
-  QueryPerformanceCounter(&count);
-  return (double)count.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 struct Case {
   Layout layout;
@@ -62,31 +56,6 @@ const Case cases[] = {
 
 const SIZE sizes[] = {{640, 360}, {1920, 1080}, {3840, 2160}};
 
-// A top-down 32-bit DIB section selected into its own memory DC.
-struct Surface {
-  MemoryDC dc{nullptr};
-  GdiObject<HBITMAP> bitmap;
-  HGDIOBJ previous = nullptr;
-  Surface(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (dc.get() && bitmap) previous = SelectObject(dc.get(), bitmap.get());
-  }
-  ~Surface() {
-    if (previous) SelectObject(dc.get(), previous);
-  }
-  Surface(const Surface&) = delete;
-  Surface& operator=(const Surface&) = delete;
-  bool ok() const { return dc.get() && bitmap && previous; }
-};
-
 // Median milliseconds of one call of `frame`, run for at least budgetMs and 5 times.
 template <typename F>
 double medianMs(double budgetMs, F frame) {
@@ -103,73 +72,6 @@ double medianMs(double budgetMs, F frame) {
   return times[times.size() / 2];
 }
 
-// Writes the surface as a 32-bit bottom-up .bmp file, to look at what was timed.
-void saveBitmap(const Surface& surface, int width, int height, const std::wstring& path) {
-  std::vector<DWORD> pixels((size_t)width * height);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  GetDIBits(surface.dc.get(), surface.bitmap.get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-  file.bfSize = file.bfOffBits + (DWORD)(pixels.size() * 4);
-  if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-    std::fwrite(&file, sizeof(file), 1, f);
-    std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, f);
-    std::fwrite(pixels.data(), 4, pixels.size(), f);
-    std::fclose(f);
-  }
-}
-
-// A 24-bit .bmp of a colour gradient (a photograph-like background), width x height.
-bool writeGradientBitmap(const std::wstring& path, int width, int height) {
-  const int stride = (width * 3 + 3) & ~3;
-  std::vector<unsigned char> data((size_t)stride * height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      unsigned char* d = &data[(size_t)y * stride + (size_t)x * 3];
-      d[0] = (unsigned char)(x * 255 / width), d[1] = (unsigned char)(y * 255 / height), d[2] = (unsigned char)(x ^ y);
-    }
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + (DWORD)data.size();
-  FILE* f = _wfopen(path.c_str(), L"wb");
-  if (!f) return false;
-  std::fwrite(&file, sizeof file, 1, f);
-  std::fwrite(&info, sizeof info, 1, f);
-  std::fwrite(data.data(), 1, data.size(), f);
-  return std::fclose(f) == 0;
-}
-
-size_t differingPixels(const Surface& a, const Surface& b, int width, int height) {
-  std::vector<DWORD> pa((size_t)width * height), pb((size_t)width * height);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  GetDIBits(a.dc.get(), a.bitmap.get(), 0, height, pa.data(), &info, DIB_RGB_COLORS);
-  GetDIBits(b.dc.get(), b.bitmap.get(), 0, height, pb.data(), &info, DIB_RGB_COLORS);
-  size_t n = 0;
-  for (size_t i = 0; i < pa.size(); ++i) n += (pa[i] & 0xFFFFFF) != (pb[i] & 0xFFFFFF);
-  return n;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -184,7 +86,11 @@ int main(int argc, char** argv) {
   backgroundBrush = CreateSolidBrush(backgroundColour);
   keyColorBrush = CreateSolidBrush(transparentKeyColor);
   swprintf_s(BG_IMG_FILE, L"%lsvelmora-paint-bench-%lu.bmp", folder, GetCurrentProcessId());
-  const bool haveImage = writeGradientBitmap(BG_IMG_FILE, 800, 450);
+  // A colour gradient (a photograph-like background).
+  const bool haveImage = testsupport::writeBmp24(BG_IMG_FILE, 800, 450, [](int x, int y) {
+    y = 449 - y;  // counted from the bottom
+    return uint32_t((x ^ y) & 0xFF) << 16 | uint32_t(y * 255 / 450) << 8 | uint32_t(x * 255 / 800);
+  });
   char fontName[128] = {};
   WideCharToMultiByte(CP_UTF8, 0, FONT_NAME, -1, fontName, sizeof fontName, nullptr, nullptr);
   std::printf("font \"%s\", weight %d, framed window, default colours; image: an 800 x 450 gradient, stretched\n",
@@ -196,7 +102,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   for (const SIZE& size : sizes) {
     const int W = size.cx, H = size.cy;
-    Surface frame(W, H), window(W, H), fresh(W, H);
+    DibSurface frame(nullptr, W, H), window(nullptr, W, H), fresh(nullptr, W, H);
     if (!frame.ok() || !window.ok() || !fresh.ok()) {
       std::printf("%dx%d: cannot create the surfaces\n", W, H);
       ++failures;
@@ -204,8 +110,8 @@ int main(int argc, char** argv) {
     }
     const RECT all{0, 0, W, H};
     auto floorFrame = [&] {
-      FillRect(frame.dc.get(), &all, backgroundBrush);
-      BitBlt(window.dc.get(), 0, 0, W, H, frame.dc.get(), 0, 0, SRCCOPY);
+      FillRect(frame.dc(), &all, backgroundBrush);
+      BitBlt(window.dc(), 0, 0, W, H, frame.dc(), 0, 0, SRCCOPY);
     };
     for (int image = 0; image <= (haveImage ? 1 : 0); ++image) {
       ENABLE_BG_IMG = image;
@@ -226,7 +132,7 @@ int main(int argc, char** argv) {
         const bool twoRows = frameTwoRows(in, c.layout);
         // The floor next to each case, so that both see the same load of the machine.
         const double floorMs = medianMs(budgetMs, floorFrame);
-        const double beforeMs = medianMs(budgetMs, [&] { composeFreshFrame(window.dc.get(), W, H, in); });
+        const double beforeMs = medianMs(budgetMs, [&] { composeFreshFrame(window.dc(), W, H, in); });
 
         // A count-down: each paint one step on, kept within the case's layout.
         const uint32_t step = c.showSeconds ? 1000u : 60000u, steps = c.showSeconds ? 600u : 60u;
@@ -235,30 +141,30 @@ int main(int argc, char** argv) {
         releasePaintCache();
         const double countdownMs = medianMs(budgetMs, [&] {
           tick.remainingMs = c.remainingMs - step * (n++ % steps);
-          paintFrame(window.dc.get(), W, H, tick, all);
+          paintFrame(window.dc(), W, H, tick, all);
         });
         // Pixels of the latest count-down frame against the same frame composed afresh.
-        composeFreshFrame(fresh.dc.get(), W, H, tick, COLORONCOLOR);
-        GdiFlush();
-        const size_t differing = differingPixels(window, fresh, W, H);
+        composeFreshFrame(fresh.dc(), W, H, tick, COLORONCOLOR);
+        const size_t differing = testsupport::differingPixels(window, fresh);
         if (differing) ++failures;
 
         FrameInputs other = in;
         other.remainingMs = c.otherDigitsMs;
         n = 0;
         const double allDigitsMs = medianMs(budgetMs, [&] {
-          paintFrame(window.dc.get(), W, H, (n++ % 2) ? other : in, all);
+          paintFrame(window.dc(), W, H, (n++ % 2) ? other : in, all);
         });
         const double newBufferMs = medianMs(budgetMs, [&] {
           releasePaintCache();
-          paintFrame(window.dc.get(), W, H, in, all);
+          paintFrame(window.dc(), W, H, in, all);
         });
 
         if (argc > 2 && W == 640) {
-          paintFrame(window.dc.get(), W, H, in, all);
+          paintFrame(window.dc(), W, H, in, all);
           std::wstring path(argv[2], argv[2] + std::strlen(argv[2]));
           path += L"\\paint-" + std::wstring(1, (wchar_t)(L'A' + (int)c.layout)) + (image ? L"-image" : L"") + L".bmp";
-          saveBitmap(window, W, H, path);
+          GdiFlush();
+          testsupport::writeBmp32(path, W, H, window.bits());
         }
         char sizeText[32];
         std::snprintf(sizeText, sizeof sizeText, "%dx%d", W, H);

@@ -24,18 +24,12 @@
 #include <unordered_map>
 #include <vector>
 
-namespace {
+#include "tests/support/dib_surface.h"
+#include "tests/support/performance_counter.h"
 
-double nowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER count;
-  QueryPerformanceCounter(&count);
-  return (double)count.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
+using testsupport::nowMs;
+
+namespace {
 
 std::wstring className(HWND window) {
   wchar_t name[256] = {};
@@ -72,6 +66,13 @@ HWND mainWindowOf(DWORD pid) {
   return search.found;
 }
 
+// The main window, or null after printing "error no-window".
+HWND mainWindowOrError(DWORD pid) {
+  HWND window = mainWindowOf(pid);
+  if (!window) std::printf("error no-window\n");
+  return window;
+}
+
 // A visible message box of the process, optionally only one whose text contains `text`.
 HWND messageBoxOf(DWORD pid, const wchar_t* text) {
   for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
@@ -85,49 +86,15 @@ HWND messageBoxOf(DWORD pid, const wchar_t* text) {
   return nullptr;
 }
 
-// The client area as 32-bit pixels, read back through the window's own DC.
-std::vector<DWORD> captureClient(HWND window, int* width, int* height) {
-  RECT client{};
-  GetClientRect(window, &client);
-  *width = client.right;
-  *height = client.bottom;
-  std::vector<DWORD> pixels;
-  if (*width <= 0 || *height <= 0) return pixels;
-  HDC windowDC = GetDC(window);
-  if (!windowDC) return pixels;
-  HDC memoryDC = CreateCompatibleDC(windowDC);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = *width;
-  info.bmiHeader.biHeight = -*height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (memoryDC && bitmap) {
-    HGDIOBJ previous = SelectObject(memoryDC, bitmap);
-    BitBlt(memoryDC, 0, 0, *width, *height, windowDC, 0, 0, SRCCOPY);
-    GdiFlush();
-    const DWORD* p = static_cast<const DWORD*>(bits);
-    pixels.assign(p, p + (size_t)*width * *height);
-    SelectObject(memoryDC, previous);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  if (memoryDC) DeleteDC(memoryDC);
-  ReleaseDC(window, windowDC);
-  return pixels;
-}
-
 // A frame counts as painted when a visible share of the client area differs from its most
 // common colour: an unpainted window is one flat colour, a drawn read-out or clock face is not.
 bool clientPainted(HWND window) {
-  int width = 0, height = 0;
-  std::vector<DWORD> pixels = captureClient(window, &width, &height);
+  SIZE size;
+  const std::vector<uint32_t> pixels = testsupport::clientPixels(window, &size);
   if (pixels.empty()) return false;
-  std::unordered_map<DWORD, size_t> counts;
+  std::unordered_map<uint32_t, size_t> counts;
   size_t dominant = 0;
-  for (DWORD p : pixels) dominant = std::max(dominant, ++counts[p & 0xFFFFFF]);
+  for (uint32_t p : pixels) dominant = std::max(dominant, ++counts[p]);
   const size_t others = pixels.size() - dominant;
   return others >= std::max<size_t>(20, pixels.size() / 500);
 }
@@ -253,11 +220,8 @@ int closeCommand(DWORD pid, int timeoutSeconds) {
 }
 
 int placeCommand(DWORD pid, int x, int y, int width, int height) {
-  HWND window = mainWindowOf(pid);
-  if (!window) {
-    std::printf("error no-window\n");
-    return 1;
-  }
+  HWND window = mainWindowOrError(pid);
+  if (!window) return 1;
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   Sleep(300);
   RECT outer{};
@@ -268,18 +232,15 @@ int placeCommand(DWORD pid, int x, int y, int width, int height) {
 }
 
 int changesCommand(DWORD pid, int ms) {
-  HWND window = mainWindowOf(pid);
-  if (!window) {
-    std::printf("error no-window\n");
-    return 1;
-  }
-  int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
-  std::vector<DWORD> before = captureClient(window, &w1, &h1);
+  HWND window = mainWindowOrError(pid);
+  if (!window) return 1;
+  SIZE size1, size2;
+  const std::vector<uint32_t> before = testsupport::clientPixels(window, &size1);
   Sleep(ms);
-  std::vector<DWORD> after = captureClient(window, &w2, &h2);
+  const std::vector<uint32_t> after = testsupport::clientPixels(window, &size2);
   size_t differing = 0;
-  if (w1 == w2 && h1 == h2)
-    for (size_t i = 0; i < before.size(); ++i) differing += (before[i] & 0xFFFFFF) != (after[i] & 0xFFFFFF);
+  if (before.size() == after.size() && size1.cx == size2.cx)
+    for (size_t i = 0; i < before.size(); ++i) differing += before[i] != after[i];
   std::printf("changed_pixels %zu\n", differing);
   return 0;
 }
@@ -345,11 +306,8 @@ int menuIdCommand(const wchar_t* file, const wchar_t* text) {
 }
 
 int commandCommand(DWORD pid, int id) {
-  HWND window = mainWindowOf(pid);
-  if (!window) {
-    std::printf("error no-window\n");
-    return 1;
-  }
+  HWND window = mainWindowOrError(pid);
+  if (!window) return 1;
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   std::printf("posted %d\n", id);
   return 0;

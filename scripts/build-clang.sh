@@ -5,23 +5,8 @@
 #   bash scripts/build-clang.sh                 # build folder build-clang
 #   BUILD_DIR=other bash scripts/build-clang.sh
 set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$here")"
-cd "$root"
-
+source "$(dirname "${BASH_SOURCE[0]}")/project.sh"
 bash "$here/setup.sh"
-
-BUILD="${BUILD_DIR:-build-clang}"
-case "$BUILD" in
-    /*) ;;
-    *) BUILD="$root/$BUILD" ;;
-esac
-mkdir -p "$BUILD"
-
-cmake -S "$root" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw-clang.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR=ON >"$BUILD/configure.log" 2>&1 || {
-    cat "$BUILD/configure.log" >&2
-    echo "build-clang.sh: configuring $BUILD failed" >&2
-    exit 1
-}
+build_folder build-clang
+configure_build "$root/cmake/toolchain-i686-mingw-clang.cmake" -DVELMORA_WERROR=ON
 cmake --build "$BUILD" -j2

@@ -13,15 +13,8 @@
 #
 # A screenshot of the running package is saved as <build>/release-check.png.
 set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$here")"
-cd "$root"
-
-BUILD="${BUILD_DIR:-build-release}"
-case "$BUILD" in
-    /*) ;;
-    *) BUILD="$root/$BUILD" ;;
-esac
+source "$(dirname "${BASH_SOURCE[0]}")/project.sh"
+build_path build-release
 if [ $# -ge 1 ]; then
     zip="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 else

@@ -11,31 +11,16 @@
 # byte-identical (scripts/check-release.sh checks it).
 # scripts/check-release.sh then proves that the package runs from an empty folder.
 set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$here")"
-cd "$root"
-
+source "$(dirname "${BASH_SOURCE[0]}")/project.sh"
 bash "$here/setup.sh"
-
-BUILD="${BUILD_DIR:-build-release}"
-case "$BUILD" in
-    /*) ;;
-    *) BUILD="$root/$BUILD" ;;
-esac
-mkdir -p "$BUILD"
-BUILD="$(cd "$BUILD" && pwd)"
+build_folder build-release
 toolchain="${VELMORA_TOOLCHAIN:-cmake/toolchain-i686-mingw.cmake}"
 case "$toolchain" in
     /*) ;;
     *) toolchain="$root/$toolchain" ;;
 esac
 
-cmake -S "$root" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    >"$BUILD/configure.log" 2>&1 || {
-    cat "$BUILD/configure.log" >&2
-    echo "release.sh: configuring $BUILD failed" >&2
-    exit 1
-}
+configure_build "$toolchain"
 cmake --build "$BUILD" --target velmora -j2
 
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")"

@@ -95,6 +95,23 @@ stop_services() {
     fi
 }
 
+# start_wine_session <build dir>: the build folder's own Wine session: its Xvfb, its sound
+# server, its prefix prepared, and the wineserver and Wine's desktop started before the first
+# program, with no output attached (helpers started from a test would hold the caller's pipe
+# open). Wine's environment is set in a subshell: the caller keeps the machine's locale
+# (wine-run.sh sets the Japanese one, which scripts/setup.sh generates, for each run).
+start_wine_session() {
+    export VELMORA_BUILD_DIR="$1"
+    start_xvfb "$1/xvfb.log"
+    start_pulse "$1"
+    bash "$VELMORA_SCRIPTS/prepare-wine.sh" "$1"
+    (
+        source "$VELMORA_SCRIPTS/wine-env.sh"
+        wineserver -p || true   # one already running is fine
+        wine wineboot
+    ) </dev/null >/dev/null 2>&1
+}
+
 # start_private_wine_session <build dir> <prefix> <Xvfb log> [WxH]: a Wine session of its own
 # for a test that must not disturb the build folder's (another DPI, moved clocks): its own
 # prefix, prepared as the build folder's, and its own Xvfb. Both end when the script exits.

@@ -13,19 +13,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 source "$here/services.sh"
 cmake --build "$BUILD" -j2 --target velmora_stress_tests
 
-export VELMORA_BUILD_DIR="$BUILD"
 trap stop_services EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-start_xvfb "$BUILD/xvfb.log"
-start_pulse "$BUILD"
-bash "$here/prepare-wine.sh" "$BUILD"
-(
-    source "$here/wine-env.sh"
-    wineserver -p || true
-    wine wineboot
-) </dev/null >/dev/null 2>&1
+start_wine_session "$BUILD"
 rm -rf "$BUILD"/wineprefix/drive_c/users/*/Temp/velmora-e2e-*
 
 bash "$here/wine-run.sh" "$BUILD/bin/velmora_stress_tests.exe" "$@"

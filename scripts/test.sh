@@ -24,7 +24,6 @@ if [ "${VELMORA_SKIP_CLANG:-0}" != 1 ]; then
     }
 fi
 
-export VELMORA_BUILD_DIR="$BUILD"
 ctest_pid=""
 cleanup() {
     if [ -n "$ctest_pid" ]; then
@@ -37,19 +36,7 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-start_xvfb "$BUILD/xvfb.log"
-start_pulse "$BUILD"
-bash "$here/prepare-wine.sh" "$BUILD"
-
-# Start the wineserver and Wine's desktop before the first test, with no
-# output attached: helpers started from a test would hold ctest's pipe open.
-# (In a subshell: ctest's own environment keeps the machine's locale; wine-run.sh
-# sets the Japanese one, which scripts/setup.sh generates, for each test.)
-(
-    source "$here/wine-env.sh"
-    wineserver -p || true   # one already running is fine
-    wine wineboot
-) </dev/null >/dev/null 2>&1
+start_wine_session "$BUILD"
 
 # Folders of end-to-end runs that were cut short.
 rm -rf "$BUILD"/wineprefix/drive_c/users/*/Temp/velmora-e2e-*

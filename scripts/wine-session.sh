@@ -11,15 +11,11 @@ VELMORA_SESSION_SCRIPTS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$VELMORA_SESSION_SCRIPTS/services.sh"
 
 wine_session_start() {
-    export VELMORA_BUILD_DIR="$1"
     trap wine_session_stop EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
-    start_xvfb "$1/xvfb.log"
-    start_pulse "$1"
-    bash "$VELMORA_SESSION_SCRIPTS/prepare-wine.sh" "$1"
+    start_wine_session "$1"
     { source "$VELMORA_SESSION_SCRIPTS/wine-env.sh"; } 2>/dev/null
-    (wineserver -p || true; wine wineboot) </dev/null >/dev/null 2>&1
 }
 
 wine_session_stop() {

@@ -102,10 +102,7 @@ TEST(AlarmE2E, AlarmDialogSavesItsKeys) {
   app.command(32);
   HWND dialog = app.waitForDialog(L"アラーム音設定");
   ASSERT_NE(dialog, nullptr);
-  if (const char* dir = getenv("VELMORA_E2E_SHOTS")) {
-    Sleep(300);
-    e2e::captureClient(dialog).saveBmp(std::wstring(dir, dir + strlen(dir)) + L"\\dialog208.bmp");
-  }
+  e2e::saveDialogShot(dialog, L"dialog208.bmp");
   SendMessageW(GetDlgItem(dialog, 1042), WM_SETTEXT, 0, (LPARAM)L"C:\\音\\ベル.wav");
   SendMessageW(GetDlgItem(dialog, 1044), BM_SETCHECK, BST_CHECKED, 0);
   VelmoraProcess::pressButton(dialog, IDOK);

@@ -152,10 +152,7 @@ TEST(AutoCloseE2E, MenuCommandsAndTheGraceDialogSaveTheFiveKeys) {
   wchar_t shown[16] = L"";
   SendMessageW(GetDlgItem(dialog, 1058), WM_GETTEXT, 16, (LPARAM)shown);  // marshalled across processes
   EXPECT_STREQ(shown, L"300");
-  if (const char* shot = getenv("VELMORA_SHOT_DIR")) {
-    Sleep(300);
-    e2e::captureClient(dialog).saveBmp(std::wstring(shot, shot + strlen(shot)) + L"\\dialog203.bmp");
-  }
+  e2e::saveDialogShot(dialog, L"dialog203.bmp");
   SendMessageW(GetDlgItem(dialog, 1058), WM_SETTEXT, 0, (LPARAM)L"7");
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
   ASSERT_TRUE(VelmoraProcess::waitForGone(dialog));

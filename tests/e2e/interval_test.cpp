@@ -81,7 +81,7 @@ TEST(IntervalE2E, StartCountsDownAndAConfirmedStopEndsWithoutTimeUp) {
 
   // The read-out changes as the seconds go by.
   e2e::Capture first = app.capture();
-  if (const char* dir = getenv("VELMORA_E2E_SHOTS")) first.saveBmp(std::wstring(dir, dir + strlen(dir)) + L"\\countdown.bmp");
+  e2e::saveShot(first, L"countdown.bmp");
   Sleep(1100);
   e2e::Capture second = app.capture();
   ASSERT_FALSE(first.empty());
@@ -248,10 +248,7 @@ TEST(IntervalE2E, IntervalDialogSetsTheIntervalOnDiskAndTogglesAreSaved) {
   app.key(VK_F6);
   HWND dialog = app.waitForDialog(L"タイマーのセット");
   ASSERT_NE(dialog, nullptr);
-  if (const char* dir = getenv("VELMORA_E2E_SHOTS")) {
-    Sleep(300);
-    e2e::captureClient(dialog).saveBmp(std::wstring(dir, dir + strlen(dir)) + L"\\dialog201.bmp");
-  }
+  e2e::saveDialogShot(dialog, L"dialog201.bmp");
   SendMessageW(GetDlgItem(dialog, 1001), WM_SETTEXT, 0, (LPARAM)L"2");
   SendMessageW(GetDlgItem(dialog, 1003), CB_SETCURSEL, 3, 0);
   SendMessageW(GetDlgItem(dialog, 1004), CB_SETCURSEL, 4, 0);

@@ -44,6 +44,19 @@ HWND waitForReadyDialog(const VelmoraProcess& app, const wchar_t* caption) {
   return d;
 }
 
+// The common chooser that the command opens, or null when none came.
+HWND openChooser(const VelmoraProcess& app, WORD command) {
+  return app.command(command) ? waitForAnyDialog(app) : nullptr;
+}
+
+// Cancel pressed, the dialog gone, and time for the program to write what it would.
+bool cancelled(HWND dialog) {
+  VelmoraProcess::pressButton(dialog, IDCANCEL);
+  if (!VelmoraProcess::waitForGone(dialog)) return false;
+  Sleep(200);
+  return true;
+}
+
 bool hasKey(const VelmoraProcess& app, const wchar_t* key) { return app.iniHasKey(L"OPTION_SETTING", key); }
 
 TEST(LookDialogs, TransparencyDialogCancelWritesNothingAndOkWritesAllSix) {
@@ -55,9 +68,7 @@ TEST(LookDialogs, TransparencyDialogCancelWritesNothingAndOkWritesAllSix) {
   picture(d, L"look-dialog-206.bmp");
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, 1024)));
   setControlText(d, 1024, L"12");
-  VelmoraProcess::pressButton(d, IDCANCEL);
-  ASSERT_TRUE(VelmoraProcess::waitForGone(d));
-  Sleep(200);
+  ASSERT_TRUE(cancelled(d));
   for (const wchar_t* key : {L"ENABLE_ALPHA", L"WIN_ALPHA", L"BG_IMG_TOUKA", L"BG_IMG_TOUKA_R"})
     EXPECT_FALSE(hasKey(app, key)) << "cancel wrote " << std::string(key, key + wcslen(key));
 
@@ -89,9 +100,7 @@ TEST(LookDialogs, AspectDialogOkWritesTheFourKeysAndCancelNothing) {
   ASSERT_NE(d, nullptr);
   picture(d, L"look-dialog-207.bmp");
   setControlText(d, 1033, L"7");
-  VelmoraProcess::pressButton(d, IDCANCEL);
-  ASSERT_TRUE(VelmoraProcess::waitForGone(d));
-  Sleep(200);
+  ASSERT_TRUE(cancelled(d));
   EXPECT_FALSE(hasKey(app, L"DHMS_ASPECT_W"));
 
   ASSERT_TRUE(app.command(31));
@@ -167,18 +176,14 @@ TEST(LookDialogs, BackgroundImageDialogBrowsesAndItsOkShowsTheImageAtOnce) {
 TEST(LookDialogs, ColourChoosersCancelWritesNothingAndTheKeyColourMovesOffTheText) {
   VelmoraProcess app;
   ASSERT_TRUE(app.start()) << app.lastError();
-  ASSERT_TRUE(app.command(27));
-  HWND d = waitForAnyDialog(app);
+  HWND d = openChooser(app, 27);
   ASSERT_NE(d, nullptr);
   picture(d, L"look-chooser-colour.bmp");
-  VelmoraProcess::pressButton(d, IDCANCEL);
-  ASSERT_TRUE(VelmoraProcess::waitForGone(d));
-  Sleep(200);
+  ASSERT_TRUE(cancelled(d));
   EXPECT_FALSE(hasKey(app, L"TXT_COLOR_R"));
 
   // Text colour RGB(111, 111, 111), the key colour's own value.
-  ASSERT_TRUE(app.command(27));
-  d = waitForAnyDialog(app);
+  d = openChooser(app, 27);
   ASSERT_NE(d, nullptr);
   setControlText(d, 0x2C2, L"111");
   setControlText(d, 0x2C3, L"111");
@@ -197,8 +202,7 @@ TEST(LookDialogs, ColourChoosersCancelWritesNothingAndTheKeyColourMovesOffTheTex
   ASSERT_TRUE(app.key(VK_F3));
 
   // Background colour: blue, at once.
-  ASSERT_TRUE(app.command(28));
-  d = waitForAnyDialog(app);
+  d = openChooser(app, 28);
   ASSERT_NE(d, nullptr);
   setControlText(d, 0x2C2, L"0");
   setControlText(d, 0x2C3, L"0");
@@ -215,17 +219,13 @@ TEST(LookDialogs, ColourChoosersCancelWritesNothingAndTheKeyColourMovesOffTheTex
 TEST(LookDialogs, FontChooserCancelWritesNothingAndOkWritesFaceWeightItalic) {
   VelmoraProcess app;
   ASSERT_TRUE(app.start()) << app.lastError();
-  ASSERT_TRUE(app.command(26));
-  HWND d = waitForAnyDialog(app);
+  HWND d = openChooser(app, 26);
   ASSERT_NE(d, nullptr);
   picture(d, L"look-chooser-font.bmp");
-  VelmoraProcess::pressButton(d, IDCANCEL);
-  ASSERT_TRUE(VelmoraProcess::waitForGone(d));
-  Sleep(200);
+  ASSERT_TRUE(cancelled(d));
   EXPECT_FALSE(hasKey(app, L"FONT_NAME"));
 
-  ASSERT_TRUE(app.command(26));
-  d = waitForAnyDialog(app);
+  d = openChooser(app, 26);
   ASSERT_NE(d, nullptr);
   VelmoraProcess::pressButton(d, IDOK);
   ASSERT_TRUE(e2e::waitFor([&] { return hasKey(app, L"FONT_ITALIC"); }, 3000));

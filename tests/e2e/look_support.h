@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/test_window.h"
+#include "tests/support/whole_file.h"
 #include "velmora_harness.h"
 
 namespace look {
@@ -74,13 +76,7 @@ struct Shot {
 // Reads a 24- or 32-bit uncompressed BMP file.
 inline Shot readBmp(const std::wstring& path) {
   Shot s;
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return s;
-  std::string bytes;
-  char buf[65536];
-  DWORD n;
-  while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) bytes.append(buf, n);
-  CloseHandle(f);
+  const std::string bytes = testsupport::readWholeFile(path);
   if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return s;
   auto u32 = [&](size_t o) { return uint32_t(uint8_t(bytes[o])) | uint32_t(uint8_t(bytes[o + 1])) << 8 |
                                     uint32_t(uint8_t(bytes[o + 2])) << 16 | uint32_t(uint8_t(bytes[o + 3])) << 24; };
@@ -161,38 +157,14 @@ class WindowThread {
   DWORD threadId_ = 0;
 };
 
-inline void registerClass(const wchar_t* name, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = name;
-  RegisterClassExW(&wc);
-}
-
-inline void paintCheckerboard(HWND w) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(w, &ps);
-  RECT r;
-  GetClientRect(w, &r);
-  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
-  for (int y = 0; y < r.bottom; y += 16)
-    for (int x = 0; x < r.right; x += 16) {
-      RECT cell{x, y, x + 16, y + 16};
-      FillRect(dc, &cell, ((x + y) / 16) % 2 ? red : blue);
-    }
-  DeleteObject(red);
-  DeleteObject(blue);
-  EndPaint(w, &ps);
-}
+using testsupport::paintCheckerboard;
+using testsupport::registerClass;
 
 inline std::atomic<int> patternClicks{0};  // button presses that reached the pattern window
 
 inline LRESULT CALLBACK patternProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   switch (m) {
-    case WM_PAINT: paintCheckerboard(w); return 0;
+    case WM_PAINT: paintCheckerboard(w, 16); return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: ++patternClicks; return 0;
     case WM_RBUTTONUP: return 0;
@@ -208,7 +180,7 @@ class PatternWindow {
  public:
   explicit PatternWindow(const RECT& r)
       : thread_([this, r] {
-          registerClass(L"VelmoraLookPattern", patternProc);
+          registerClass(L"VelmoraLookPattern", patternProc, CS_DBLCLKS);
           hwnd_ = CreateWindowExW(WS_EX_NOACTIVATE, L"VelmoraLookPattern", L"pattern", WS_POPUP | WS_VISIBLE, r.left,
                                   r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
@@ -229,8 +201,8 @@ class DesktopHost {
  public:
   DesktopHost(const wchar_t* className, const RECT& r)
       : thread_([this, className, r] {
-          registerClass(className, patternProc);
-          registerClass(L"SHELLDLL_DefView", DefWindowProcW);
+          registerClass(className, patternProc, CS_DBLCLKS);
+          registerClass(L"SHELLDLL_DefView", DefWindowProcW, CS_DBLCLKS);
           host_ = CreateWindowExW(WS_EX_NOACTIVATE, className, L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, r.left,
                                   r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);

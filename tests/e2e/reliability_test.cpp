@@ -56,15 +56,7 @@ SavedRun savedRun(const VelmoraProcess& app) {
   r.type = app.iniInt(L"ALARM_TIME", L"TYPE", app.iniInt(L"TIMER", L"TYPE", -1));
   r.pass = app.iniInt(L"ALARM_TIME", L"LOOP_CNT", app.iniInt(L"TIMER", L"LOOP_CNT", -1));
   r.step = app.iniInt(L"ALARM_TIME", L"STEP", app.iniInt(L"PROGRAM_TIMER", L"STEP", -1));
-  SYSTEMTIME t{};
-  t.wYear = (WORD)app.iniInt(L"ALARM_TIME", L"YEAR");
-  t.wMonth = (WORD)app.iniInt(L"ALARM_TIME", L"MONTH");
-  t.wDay = (WORD)app.iniInt(L"ALARM_TIME", L"DAY");
-  t.wHour = (WORD)app.iniInt(L"ALARM_TIME", L"HOUR");
-  t.wMinute = (WORD)app.iniInt(L"ALARM_TIME", L"MINUTE");
-  t.wSecond = (WORD)app.iniInt(L"ALARM_TIME", L"SECOND");
-  t.wMilliseconds = (WORD)app.iniInt(L"ALARM_TIME", L"MILLISECOND");
-  r.end = localMs(t);
+  r.end = localMs(e2e::savedEnd(app));
   return r;
 }
 

@@ -18,18 +18,6 @@ const wchar_t kIntervalTitle[] = L"間隔指定タイマー作動中 - Velmora";
 const wchar_t kProgramTitle[] = L"プログラムタイマー作動中 - Velmora";
 
 
-SYSTEMTIME savedEnd(const VelmoraProcess& app) {
-  SYSTEMTIME t{};
-  t.wYear = (WORD)app.iniInt(L"ALARM_TIME", L"YEAR");
-  t.wMonth = (WORD)app.iniInt(L"ALARM_TIME", L"MONTH");
-  t.wDay = (WORD)app.iniInt(L"ALARM_TIME", L"DAY");
-  t.wHour = (WORD)app.iniInt(L"ALARM_TIME", L"HOUR");
-  t.wMinute = (WORD)app.iniInt(L"ALARM_TIME", L"MINUTE");
-  t.wSecond = (WORD)app.iniInt(L"ALARM_TIME", L"SECOND");
-  t.wMilliseconds = (WORD)app.iniInt(L"ALARM_TIME", L"MILLISECOND");
-  return t;
-}
-
 std::wstring alarmTimeSection(const SYSTEMTIME& t) {
   wchar_t text[256];
   swprintf_s(text, 256,

@@ -40,15 +40,32 @@ long long wholeSecondAhead(int seconds) { return (nowMs() / 1000 + seconds) * 10
     const int values[5] = {when->wMonth - 1, when->wDay - 1, when->wHour, when->wMinute, when->wSecond};
     for (int i = 0; i < 5; ++i) SendMessageW(GetDlgItem(dialog, ids[i]), CB_SETCURSEL, values[i], 0);
   }
-  if (const char* shot = getenv("VELMORA_SHOT_DIR")) {
-    Sleep(300);
-    e2e::captureClient(dialog).saveBmp(std::wstring(shot, shot + strlen(shot)) + L"\\dialog202.bmp");
-  }
+  e2e::saveDialogShot(dialog, L"dialog202.bmp");
   // OK as the button would send it; the dialog may not be shown yet, which a click needs.
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
   if (!VelmoraProcess::waitForGone(dialog))
     return ::testing::AssertionFailure() << "dialog did not close on OK";
   return ::testing::AssertionSuccess();
+}
+
+// Local milliseconds when the title was first seen to be another than `running` (polled every
+// 2 ms), or 0 when it still was after timeoutMs.
+long long whenTitleLeaves(const VelmoraProcess& app, const wchar_t* running, DWORD timeoutMs) {
+  long long seen = 0;
+  e2e::waitFor([&] {
+    if (app.title() == running) return false;
+    seen = nowMs();
+    return true;
+  }, timeoutMs, 2);
+  return seen;
+}
+
+// How far the end came from the target, printed and recorded as the test's property.
+long long endError(long long seen, long long target, const char* what, const char* property) {
+  const long long error = seen - target;
+  std::printf("[ measured ] %s %+lld ms from the chosen whole second\n", what, error);
+  ::testing::Test::RecordProperty(property, std::to_string(error));
+  return error;
 }
 
 TEST(TimeOfDayE2E, EndsOnTheWholeSecondOfTheChosenTime) {
@@ -65,16 +82,9 @@ TEST(TimeOfDayE2E, EndsOnTheWholeSecondOfTheChosenTime) {
   EXPECT_EQ(app.iniInt(L"ALARM_TIME", L"SECOND", -1), when.wSecond);
   EXPECT_EQ(app.iniInt(L"ALARM_TIME", L"MILLISECOND", -1), 0);
 
-  long long seen = 0;
-  e2e::waitFor([&] {
-    if (app.title() == kTimeOfDayTitle) return false;
-    seen = nowMs();
-    return true;
-  }, 7000, 2);
+  const long long seen = whenTitleLeaves(app, kTimeOfDayTitle, 7000);
   ASSERT_NE(seen, 0) << app.title();
-  const long long error = seen - target;
-  std::printf("[ measured ] time-of-day end %+lld ms from the chosen whole second\n", error);
-  RecordProperty("time_of_day_end_error_ms", std::to_string(error));
+  const long long error = endError(seen, target, "time-of-day end", "time_of_day_end_error_ms");
   EXPECT_GE(error, -30);
   EXPECT_LE(error, 150);
   EXPECT_EQ(app.title(), L"Velmora");
@@ -95,16 +105,9 @@ TEST(TimeOfDayE2E, ResumedAfterAHardKillStillEndsOnTheWholeSecond) {
   Sleep(1000);
   ASSERT_TRUE(app.restart()) << app.lastError();
   ASSERT_TRUE(app.waitForTitle(kTimeOfDayTitle, 2000)) << app.title();
-  long long seen = 0;
-  e2e::waitFor([&] {
-    if (app.title() == kTimeOfDayTitle) return false;
-    seen = nowMs();
-    return true;
-  }, 8000, 2);
+  const long long seen = whenTitleLeaves(app, kTimeOfDayTitle, 8000);
   ASSERT_NE(seen, 0) << app.title();
-  const long long error = seen - target;
-  std::printf("[ measured ] resumed time-of-day end %+lld ms from the chosen whole second\n", error);
-  RecordProperty("resumed_time_of_day_end_error_ms", std::to_string(error));
+  const long long error = endError(seen, target, "resumed time-of-day end", "resumed_time_of_day_end_error_ms");
   EXPECT_GE(error, -30);
   EXPECT_LE(error, 150);
   EXPECT_TRUE(app.close());

@@ -3,8 +3,13 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
+
+#include "tests/support/dib_surface.h"
+#include "tests/support/system_time.h"
+#include "tests/support/whole_file.h"
 
 namespace e2e {
 
@@ -104,26 +109,8 @@ bool deleteTree(const std::wstring& dir) {
     return RemoveDirectoryW(dir.c_str()) != 0 || GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-std::string readWholeFile(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool writeWholeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
+using testsupport::readWholeFile;
+using testsupport::writeWholeFile;
 
 std::wstring decodeText(const std::string& bytes) {
     auto starts = [&](const char* mark, size_t n) { return bytes.size() >= n && bytes.compare(0, n, mark, n) == 0; };
@@ -168,6 +155,20 @@ std::vector<HWND> topLevelWindows(DWORD pid, const wchar_t* className) {
 }
 
 std::atomic<int> folderCounter{0};
+
+// The first visible window of the list that `matches`, or null.
+HWND firstShown(const std::vector<HWND>& windows, const std::function<bool(HWND)>& matches) {
+    for (HWND window : windows)
+        if (IsWindowVisible(window) && matches(window)) return window;
+    return nullptr;
+}
+
+// The window `find` gives once it gives one within timeoutMs, or null.
+HWND waitForWindow(const std::function<HWND()>& find, DWORD timeoutMs) {
+    HWND window = nullptr;
+    waitFor([&] { return (window = find()) != nullptr; }, timeoutMs);
+    return window;
+}
 
 }  // namespace
 
@@ -217,59 +218,24 @@ size_t Capture::countNear(uint32_t colour, int tolerance) const {
 }
 
 bool Capture::saveBmp(const std::wstring& path) const {
-    if (empty()) return false;
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = -height;  // top-down rows
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    info.biCompression = BI_RGB;
-    DWORD pixelBytes = DWORD(pixels.size() * 4);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + pixelBytes;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixelBytes);
-    return writeWholeFile(path, bytes);
+    return !empty() && testsupport::writeBmp32(path, width, height, pixels.data());
+}
+
+void saveShot(const Capture& shot, const std::wstring& name) {
+    if (const char* dir = getenv("VELMORA_E2E_SHOTS")) shot.saveBmp(std::wstring(dir, dir + strlen(dir)) + L"\\" + name);
+}
+
+void saveDialogShot(HWND dialog, const std::wstring& name) {
+    if (!getenv("VELMORA_E2E_SHOTS")) return;
+    Sleep(300);
+    saveShot(captureClient(dialog), name);
 }
 
 Capture captureClient(HWND hwnd) {
     Capture result;
-    RECT client;
-    if (!hwnd || !GetClientRect(hwnd, &client) || client.right <= 0 || client.bottom <= 0) return result;
-    int width = client.right, height = client.bottom;
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-
-    HDC windowDc = GetDC(hwnd);
-    if (!windowDc) return result;
-    HDC memoryDc = CreateCompatibleDC(windowDc);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memoryDc && dib) {
-        HGDIOBJ old = SelectObject(memoryDc, dib);
-        if (BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY)) {
-            GdiFlush();
-            const uint32_t* source = static_cast<const uint32_t*>(bits);
-            result.width = width;
-            result.height = height;
-            result.pixels.assign(source, source + size_t(width) * height);
-            for (uint32_t& p : result.pixels) p &= 0x00FFFFFF;
-        }
-        SelectObject(memoryDc, old);
-    }
-    if (dib) DeleteObject(dib);
-    if (memoryDc) DeleteDC(memoryDc);
-    ReleaseDC(hwnd, windowDc);
+    SIZE size;
+    result.pixels = testsupport::clientPixels(hwnd, &size);
+    if (!result.pixels.empty()) result.width = size.cx, result.height = size.cy;
     return result;
 }
 
@@ -474,27 +440,19 @@ std::vector<HWND> VelmoraProcess::dialogs() const { return windows(L"#32770"); }
 // Only a shown dialog counts: one is shown once WM_INITDIALOG has filled it, while its
 // caption is there from its creation.
 HWND VelmoraProcess::findDialog(const std::wstring& caption) const {
-    for (HWND box : dialogs())
-        if (IsWindowVisible(box) && windowText(box) == caption) return box;
-    return nullptr;
+    return firstShown(dialogs(), [&](HWND box) { return windowText(box) == caption; });
 }
 
 HWND VelmoraProcess::waitForDialog(const std::wstring& caption, DWORD timeoutMs) const {
-    HWND box = nullptr;
-    waitFor([&] { return (box = findDialog(caption)) != nullptr; }, timeoutMs);
-    return box;
+    return waitForWindow([&] { return findDialog(caption); }, timeoutMs);
 }
 
 HWND VelmoraProcess::findMessageBox(const std::wstring& text) const {
-    for (HWND box : dialogs())
-        if (IsWindowVisible(box) && messageBoxText(box) == text) return box;
-    return nullptr;
+    return firstShown(dialogs(), [&](HWND box) { return messageBoxText(box) == text; });
 }
 
 HWND VelmoraProcess::waitForMessageBox(const std::wstring& text, DWORD timeoutMs) const {
-    HWND box = nullptr;
-    waitFor([&] { return (box = findMessageBox(text)) != nullptr; }, timeoutMs);
-    return box;
+    return waitForWindow([&] { return findMessageBox(text); }, timeoutMs);
 }
 
 std::wstring VelmoraProcess::messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
@@ -507,6 +465,12 @@ bool VelmoraProcess::pressButton(HWND box, int id) {
 
 bool VelmoraProcess::waitForGone(HWND hwnd, DWORD timeoutMs) {
     return waitFor([hwnd] { return !IsWindow(hwnd); }, timeoutMs);
+}
+
+SYSTEMTIME savedEnd(const VelmoraProcess& app) {
+    auto key = [&](const wchar_t* name) { return app.iniInt(L"ALARM_TIME", name); };
+    return testsupport::at(key(L"YEAR"), key(L"MONTH"), key(L"DAY"), key(L"HOUR"), key(L"MINUTE"), key(L"SECOND"),
+                           key(L"MILLISECOND"));
 }
 
 }  // namespace e2e

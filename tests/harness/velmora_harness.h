@@ -61,6 +61,11 @@ struct Capture {
     bool saveBmp(const std::wstring& path) const;
 };
 
+// Pictures to look at: with VELMORA_E2E_SHOTS naming a folder, saves the shot there as name.
+void saveShot(const Capture& shot, const std::wstring& name);
+// The same for a dialog's client area once it has painted (300 ms on).
+void saveDialogShot(HWND dialog, const std::wstring& name);
+
 // Reads the client area of hwnd as it is on screen (GetDC + BitBlt); the
 // window must be unobscured. Empty on failure.
 Capture captureClient(HWND hwnd);
@@ -175,5 +180,9 @@ private:
     DWORD pid_ = 0;
     HWND hwnd_ = nullptr;
 };
+
+// The end of a running timer as the program stored it ([ALARM_TIME] YEAR to MILLISECOND), a
+// local time.
+SYSTEMTIME savedEnd(const VelmoraProcess& app);
 
 }  // namespace e2e

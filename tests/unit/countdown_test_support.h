@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/whole_file.h"
+
 #include "common/window_requests.h"
 #include "shell/alarm.h"
 #include "shell/looks.h"
@@ -172,12 +174,7 @@ inline bool writeToneWav(const std::wstring& path, DWORD ms) {
   tag("fmt "); u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
   tag("data"); u32(dataBytes);
   for (uint32_t i = 0; i < samples; ++i) u16(uint16_t(int16_t(((i / 25) % 2) ? 6000 : -6000)));
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD n = 0;
-  bool ok = WriteFile(f, b.data(), DWORD(b.size()), &n, nullptr) && n == b.size();
-  CloseHandle(f);
-  return ok;
+  return testsupport::writeWholeFile(path, std::string(b.begin(), b.end()));
 }
 
 inline std::wstring tempPath(const std::wstring& name) {

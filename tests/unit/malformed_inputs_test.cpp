@@ -24,6 +24,7 @@
 namespace {
 
 using program_test::ProgramFolder;
+using program_test::asCrLf;
 
 // Picks from a list.
 template <typename T, size_t N>
@@ -213,20 +214,6 @@ std::wstring unescaped(const std::wstring& text) {
     } else if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'\\') {
       out += L'\\';
       ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-// CR LF, lone CR and lone LF all as CR LF.
-std::wstring asCrLf(const std::wstring& text) {
-  std::wstring out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\r' || text[i] == L'\n') {
-      out += L"\r\n";
-      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
     } else {
       out += text[i];
     }

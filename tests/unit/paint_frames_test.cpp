@@ -11,50 +11,21 @@
 #include "display/painter.h"
 #include "display_test_support.h"
 #include "fresh_frame.h"
+#include "tests/support/dib_surface.h"
 
 using namespace displaytest;
+using testsupport::DibSurface;
 
 namespace {
 
-// A top-down 32-bit DIB section selected into its own memory DC: the window's stand-in.
-struct Surface {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ previous = nullptr;
-  uint32_t* bits = nullptr;
-  int width, height;
-  Surface(int w, int h) : width(w), height(h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* p = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits = (uint32_t*)p;
-    previous = SelectObject(dc, bitmap);
-  }
-  ~Surface() {
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  Surface(const Surface&) = delete;
-  Surface& operator=(const Surface&) = delete;
-};
-
 // Differing pixels of the painter's frame and the fresh one.
 size_t differingPixels(int W, int H, const FrameInputs& in) {
-  Surface kept(W, H), fresh(W, H);
+  // Each a top-down 32-bit DIB section in its own memory DC: the window's stand-in.
+  DibSurface kept(nullptr, W, H), fresh(nullptr, W, H);
   RECT all{0, 0, W, H};
-  paintFrame(kept.dc, W, H, in, all);
-  composeFreshFrame(fresh.dc, W, H, in);
-  GdiFlush();
-  size_t n = 0;
-  for (size_t i = 0; i < size_t(W) * H; ++i) n += (kept.bits[i] & 0xFFFFFF) != (fresh.bits[i] & 0xFFFFFF);
-  return n;
+  paintFrame(kept.dc(), W, H, in, all);
+  composeFreshFrame(fresh.dc(), W, H, in);
+  return testsupport::differingPixels(kept, fresh);
 }
 
 FrameInputs running(uint32_t ms, bool showSeconds, int W, int H) {

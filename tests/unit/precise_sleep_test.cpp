@@ -1,16 +1,13 @@
 // The last sleep of a count-down: it must last the time asked for, whichever timer it uses.
 #include <gtest/gtest.h>
 
+#include "tests/support/performance_counter.h"
+
 #include "timers/precise_sleep.h"
 
 namespace {
 
-double nowMs() {
-  LARGE_INTEGER frequency, count;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&count);
-  return (double)count.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
+using testsupport::nowMs;
 
 TEST(PreciseSleep, LastsAtLeastTheTimeAskedFor) {
   for (DWORD ms : {0u, 3u, 40u}) {

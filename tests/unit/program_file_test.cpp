@@ -13,6 +13,7 @@
 namespace {
 
 using program_test::ProgramFolder;
+using program_test::asCrLf;
 
 struct Step {
   uint32_t wait;
@@ -361,17 +362,7 @@ TEST_F(ProgramFile, RandomMessagesComeBackThroughWriteAndLoad) {
     EXPECT_EQ(got[i].sound, rows[i].sound);
     EXPECT_EQ(got[i].repeat, i % 2 ? 1 : 0);
     // Every kind of line break comes back as CR LF; everything else as it was.
-    std::wstring expected;
-    const std::wstring& p = plain[i];
-    for (size_t k = 0; k < p.size(); ++k) {
-      if (p[k] == L'\r' || p[k] == L'\n') {
-        expected += L"\r\n";
-        if (p[k] == L'\r' && k + 1 < p.size() && p[k + 1] == L'\n') ++k;
-      } else {
-        expected += p[k];
-      }
-    }
-    EXPECT_EQ(got[i].message, expected);
+    EXPECT_EQ(got[i].message, asCrLf(plain[i]));
     // The escaped text the editor shows is the one that was written.
     wchar_t again[256];
     wcscpy_s(again, got[i].message.c_str());

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "countdown_test_support.h"
+
 #include "app/context_menu.h"
 #include "common/settings.h"
 #include "common/timer_state.h"
@@ -51,21 +53,7 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
-std::wstring textOf(HWND window) {
-  wchar_t buffer[512] = L"";
-  GetWindowTextW(window, buffer, 512);
-  return buffer;
-}
-
-BOOL CALLBACK collectBoxes(HWND window, LPARAM p) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t cls[32] = L"";
-  GetClassNameW(window, cls, 32);
-  if (pid == GetCurrentProcessId() && wcscmp(cls, L"#32770") == 0 && IsWindowVisible(window))
-    reinterpret_cast<std::vector<HWND>*>(p)->push_back(window);
-  return TRUE;
-}
+using countdown_test::textOf;
 
 class Runner : public ProgramFolder {
  protected:
@@ -109,9 +97,7 @@ class Runner : public ProgramFolder {
     do {
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-      std::vector<HWND> boxes;
-      EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&boxes));
-      for (HWND box : boxes) {
+      for (HWND box : countdown_test::ownDialogs()) {
         bool known = false;
         for (HWND seen : seenBoxes_) known = known || seen == box;
         if (known) continue;
@@ -260,9 +246,7 @@ TEST_F(Runner, StartsAndStopsBetweenTwoStepsSeeTheRunningProgram) {
   auto answerNo = [&](const std::wstring& text) {
     DWORD until = GetTickCount() + 3000;
     do {
-      std::vector<HWND> boxes;
-      EnumWindows(collectBoxes, reinterpret_cast<LPARAM>(&boxes));
-      for (HWND box : boxes)
+      for (HWND box : countdown_test::ownDialogs())
         if (textOf(GetDlgItem(box, 0xFFFF)) == text) {
           PostMessageW(box, WM_COMMAND, IDNO, 0);
           while (IsWindow(box) && (int)(until - GetTickCount()) > 0) pumpFor(10);

@@ -7,11 +7,27 @@
 
 #include <string>
 
+#include "tests/support/whole_file.h"
+
 #include "common/data_folder.h"
 #include "common/settings.h"
 #include "programs/program_file.h"
 
 namespace program_test {
+
+// CR LF, lone CR and lone LF all as CR LF.
+inline std::wstring asCrLf(const std::wstring& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' || text[i] == L'\n') {
+      out += L"\r\n";
+      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
 
 class ProgramFolder : public ::testing::Test {
  protected:
@@ -47,12 +63,7 @@ class ProgramFolder : public ::testing::Test {
   std::wstring slotPath(int slot) const { return path(slotName(slot)); }
 
   bool writeBytes(const std::wstring& name, const std::string& bytes) const {
-    HANDLE f = CreateFileW(path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD n = 0;
-    BOOL ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &n, nullptr);
-    CloseHandle(f);
-    return ok && n == bytes.size();
+    return testsupport::writeWholeFile(path(name), bytes);
   }
   static std::string utf16(const std::wstring& text, bool bom = true) {
     std::string out = bom ? std::string("\xFF\xFE", 2) : std::string();
@@ -74,16 +85,7 @@ class ProgramFolder : public ::testing::Test {
     }
     return writeBytes(slotName(slot), utf16(crlf));
   }
-  std::string readBytes(const std::wstring& name) const {
-    std::string out;
-    HANDLE f = CreateFileW(path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    char buf[65536];
-    DWORD n;
-    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
-    CloseHandle(f);
-    return out;
-  }
+  std::string readBytes(const std::wstring& name) const { return testsupport::readWholeFile(path(name)); }
   bool exists(const std::wstring& name) const {
     return GetFileAttributesW(path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
   }

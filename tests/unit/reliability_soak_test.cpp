@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "countdown_test_support.h"
+#include "tests/support/test_window.h"
+
 #include "common/settings.h"
 #include "common/timer_state.h"
 #include "common/window_requests.h"
@@ -42,17 +45,7 @@ LRESULT CALLBACK soakWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
 }
 
-void pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while (GetTickCount() - start < ms);
-}
+using countdown_test::pump;
 
 // GDI objects in use, as the number of brushes that can still be made before the process's
 // GDI table is full (a leak makes it smaller). -1 when no limit was met.
@@ -108,13 +101,7 @@ TEST(ReliabilitySoak, RepeatingOneSecondIntervalWithTickAndAlarmLeavesNoObjectsB
   if (!backgroundBrush) backgroundBrush = CreateSolidBrush(backgroundColour);
   if (!keyColorBrush) keyColorBrush = CreateSolidBrush(transparentKeyColor);
 
-  WNDCLASSEXW wc{sizeof wc};
-  wc.lpfnWndProc = soakWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"VELMORA_SOAK";
-  RegisterClassExW(&wc);
-  HWND window = CreateWindowExW(0, wc.lpszClassName, L"Velmora", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 250,
-                                nullptr, nullptr, wc.hInstance, nullptr);
+  HWND window = testsupport::createVelmoraWindow(L"VELMORA_SOAK", soakWindowProc, 400, 250);
   ASSERT_NE(window, nullptr);
 
   HANDLE start = CreateThread(nullptr, 0, intervalStartThread, window, 0, nullptr);

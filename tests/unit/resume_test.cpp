@@ -5,6 +5,8 @@
 #include <climits>
 #include <vector>
 
+#include "tests/support/system_time.h"
+
 #include "timers/resume.h"
 #include "timers/local_time.h"
 #include "timers/time_of_day.h"
@@ -19,17 +21,7 @@ ResumeState interval(double intervalMs, bool timerLoop, int repeats = 0) {
   return ResumeState{TIMER_KIND_INTERVAL, repeats, 0, intervalMs, timerLoop, false, false};
 }
 
-SYSTEMTIME at(int y, int mo, int d, int h, int mi, int s, int ms) {
-  SYSTEMTIME t{};
-  t.wYear = (WORD)y;
-  t.wMonth = (WORD)mo;
-  t.wDay = (WORD)d;
-  t.wHour = (WORD)h;
-  t.wMinute = (WORD)mi;
-  t.wSecond = (WORD)s;
-  t.wMilliseconds = (WORD)ms;
-  return t;
-}
+using testsupport::at;
 
 int64_t msOf(const SYSTEMTIME& t) { return localCalendarSeconds(t) * 1000 + t.wMilliseconds; }
 

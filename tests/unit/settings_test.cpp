@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/whole_file.h"
+
 #include "app/startup.h"
 #include "app/window_placement.h"
 #include "common/settings.h"
@@ -32,16 +34,7 @@ class SettingsFile : public ::testing::Test {
     WriteFile(f, text.data(), DWORD(text.size() * 2), &n, nullptr);
     CloseHandle(f);
   }
-  std::string bytes() {
-    std::string out;
-    HANDLE f = CreateFileW(path_, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    char buf[4096];
-    DWORD n;
-    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
-    CloseHandle(f);
-    return out;
-  }
+  std::string bytes() { return testsupport::readWholeFile(path_); }
   std::wstring readKey(const wchar_t* section, const wchar_t* key) {
     wchar_t buf[256];
     GetPrivateProfileStringW(section, key, L"<missing>", buf, 256, path_);

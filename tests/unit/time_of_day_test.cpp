@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/system_time.h"
+
 #include "res/resource.h"
 #include "timers/time_of_day.h"
 #include "common/timer_state.h"
@@ -16,17 +18,7 @@
 
 namespace {
 
-SYSTEMTIME at(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-  SYSTEMTIME t{};
-  t.wYear = (WORD)y;
-  t.wMonth = (WORD)mo;
-  t.wDay = (WORD)d;
-  t.wHour = (WORD)h;
-  t.wMinute = (WORD)mi;
-  t.wSecond = (WORD)s;
-  t.wMilliseconds = (WORD)ms;
-  return t;
-}
+using testsupport::at;
 
 int64_t msOf(const SYSTEMTIME& t) { return localCalendarSeconds(t) * 1000 + t.wMilliseconds; }
 

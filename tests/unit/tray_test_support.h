@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/whole_file.h"
+
 #include "common/settings.h"
 #include "display/look_icons.h"
 #include "display/z_order.h"
@@ -163,17 +165,7 @@ class TrayFixture : public ::testing::Test {
     return buf;
   }
   // The settings file as text (UTF-16 with a byte-order mark, as the writers create it).
-  std::wstring fileText() {
-    std::wstring out;
-    HANDLE f = CreateFileW(path_, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    wchar_t buf[2048];
-    DWORD n;
-    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n / 2);
-    CloseHandle(f);
-    if (!out.empty() && out[0] == 0xFEFF) out.erase(0, 1);
-    return out;
-  }
+  std::wstring fileText() { return testsupport::readUtf16File(path_); }
   // Lets the shown/hidden state settle (ShowWindow is synchronous, the desktop's reaction is not).
   void pump() {
     MSG m;

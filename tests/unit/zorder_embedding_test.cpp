@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "tests/support/test_window.h"
+
 #include "app/startup.h"
 #include "common/settings.h"
 #include "common/window_requests.h"
@@ -15,6 +17,8 @@
 #include "display_test_support.h"
 
 using namespace displaytest;
+using testsupport::paintCheckerboard;
+using testsupport::registerClass;
 
 namespace {
 
@@ -23,33 +27,9 @@ constexpr COLORREF kKey = RGB(111, 111, 111);
 
 // A window painted as a 20-pixel checkerboard of red and blue.
 LRESULT CALLBACK patternProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(w, &ps);
-    RECT r;
-    GetClientRect(w, &r);
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
-    for (int y = 0; y < r.bottom; y += 20)
-      for (int x = 0; x < r.right; x += 20) {
-        RECT cell{x, y, x + 20, y + 20};
-        FillRect(dc, &cell, ((x + y) / 20) % 2 ? red : blue);
-      }
-    DeleteObject(red);
-    DeleteObject(blue);
-    EndPaint(w, &ps);
-    return 0;
-  }
-  return DefWindowProcW(w, m, wp, lp);
-}
-
-void registerClass(const wchar_t* name, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = name;
-  RegisterClassExW(&wc);
+  if (m != WM_PAINT) return DefWindowProcW(w, m, wp, lp);
+  paintCheckerboard(w, 20);
+  return 0;
 }
 
 // A stand-in for the shell's desktop: a top-level window of the given class with an icon

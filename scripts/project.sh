@@ -1,0 +1,36 @@
+# Sourced, not run, by the scripts that build: sets `here` (this folder) and `root` (the
+# project folder, made the current one), and defines
+#
+#   build_path <default>        BUILD = full path of BUILD_DIR (default <default>, in the project folder)
+#   build_folder <default>      the same, made if missing
+#   configure_build <toolchain> [cmake options...]
+#                               configures BUILD for Release with that toolchain file; the output
+#                               goes to BUILD/configure.log and is shown when configuring fails
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(dirname "$here")"
+cd "$root"
+
+build_path() {
+    BUILD="${BUILD_DIR:-$1}"
+    case "$BUILD" in
+        /*) ;;
+        *) BUILD="$root/$BUILD" ;;
+    esac
+}
+
+build_folder() {
+    build_path "$1"
+    mkdir -p "$BUILD"
+    BUILD="$(cd "$BUILD" && pwd)"
+}
+
+configure_build() {
+    local toolchain="$1"
+    shift
+    cmake -S "$root" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release "$@" \
+        >"$BUILD/configure.log" 2>&1 || {
+        cat "$BUILD/configure.log" >&2
+        echo "${0##*/}: configuring $BUILD failed" >&2
+        exit 1
+    }
+}
