@@ -20,6 +20,18 @@ void appendItem(HMENU menu, UINT id, const wchar_t* label, UINT flags = MF_STRIN
 
 void appendSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
 
+// A submenu of three choices, the one at position `checked` marked as a radio item.
+struct Choice {
+  UINT id;
+  const wchar_t* label;
+};
+HMENU radioMenu(const Choice (&choices)[3], int checked) {
+  HMENU menu = CreatePopupMenu();
+  for (const Choice& c : choices) appendItem(menu, c.id, c.label);
+  CheckMenuRadioItem(menu, 0, 2, checked, MF_BYPOSITION);
+  return menu;
+}
+
 void appendSubmenu(HMENU menu, HMENU submenu, const wchar_t* label) {
   AppendMenuW(menu, MF_STRING | MF_POPUP, (UINT_PTR)submenu, label);
 }
@@ -66,29 +78,24 @@ HMENU programMenu(const ContextMenuState& s) {
 }
 
 HMENU zOrderMenu(const ContextMenuState& s) {
-  HMENU menu = CreatePopupMenu();
-  appendItem(menu, CMD_ZORDER_NORMAL, L"ノーマル(&N)\tF9");
-  appendItem(menu, CMD_ZORDER_TOP, L"常に最前面(&T)\tF10");
-  appendItem(menu, CMD_ZORDER_BOTTOM, L"常に最背面(&B)\tF11");
-  CheckMenuRadioItem(menu, 0, 2, s.zOrder, MF_BYPOSITION);
-  return menu;
+  return radioMenu({{CMD_ZORDER_NORMAL, L"ノーマル(&N)\tF9"},
+                    {CMD_ZORDER_TOP, L"常に最前面(&T)\tF10"},
+                    {CMD_ZORDER_BOTTOM, L"常に最背面(&B)\tF11"}},
+                   s.zOrder);
 }
 
 HMENU passThroughMenu(const ContextMenuState& s) {
-  HMENU menu = CreatePopupMenu();
-  appendItem(menu, CMD_PASS_TRANSPARENT, L"透明部分透過(&T)");
-  appendItem(menu, CMD_PASS_ALL, L"全域透過(&Z)");
-  appendItem(menu, CMD_PASS_NONE, L"全域非透過(&H)");
-  CheckMenuRadioItem(menu, 0, 2, s.untouchable, MF_BYPOSITION);
-  return menu;
+  return radioMenu({{CMD_PASS_TRANSPARENT, L"透明部分透過(&T)"},
+                    {CMD_PASS_ALL, L"全域透過(&Z)"},
+                    {CMD_PASS_NONE, L"全域非透過(&H)"}},
+                   s.untouchable);
 }
 
 HMENU autoCloseMenu(const ContextMenuState& s) {
-  HMENU menu = CreatePopupMenu();
-  appendItem(menu, CMD_AUTO_CLOSE_NEVER, L"常に自動終了しない(&N)");
-  appendItem(menu, CMD_AUTO_CLOSE_BY_KIND, L"タイマーの種類別に設定(&T)");
-  appendItem(menu, CMD_AUTO_CLOSE_ALWAYS, L"常に自動終了する(&A)");
-  CheckMenuRadioItem(menu, 0, 2, s.autoCloseIndex, MF_BYPOSITION);
+  HMENU menu = radioMenu({{CMD_AUTO_CLOSE_NEVER, L"常に自動終了しない(&N)"},
+                          {CMD_AUTO_CLOSE_BY_KIND, L"タイマーの種類別に設定(&T)"},
+                          {CMD_AUTO_CLOSE_ALWAYS, L"常に自動終了する(&A)"}},
+                         s.autoCloseIndex);
   appendSeparator(menu);
   UINT byKind = s.autoCloseIndex == 1 ? MF_ENABLED : GREYED;
   appendItem(menu, CMD_AUTO_CLOSE_KT, L"間隔指定タイマー(&K)", byKind | checkedIf(s.autoCloseKt));

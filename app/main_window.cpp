@@ -9,6 +9,7 @@
 #include "common/late_libraries.h"
 #include "common/message_async.h"
 #include "common/settings.h"
+#include "common/threads.h"
 #include "common/timer_state.h"
 #include "common/window_requests.h"
 #include "dialogs/options_dialog.h"
@@ -37,11 +38,7 @@ UINT taskbarCreatedMessage = 0;
 namespace {
 
 void startThreadOrReport(HWND window, LPTHREAD_START_ROUTINE routine, bool async) {
-  HANDLE thread = CreateThread(nullptr, 0, routine, window, 0, nullptr);
-  if (thread) {
-    CloseHandle(thread);
-    return;
-  }
+  if (startThread(routine, window)) return;
   if (async)
     showMessageAsync(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
   else

@@ -10,6 +10,7 @@
 #include "common/data_folder.h"
 #include "common/message_async.h"
 #include "common/settings.h"
+#include "common/threads.h"
 #include "common/timer_state.h"
 #include "common/window_requests.h"
 #include "display/colours_and_font.h"
@@ -25,18 +26,9 @@
 #include "timers/resume.h"
 
 ATOM registerMainWindowClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = mainWindowProc;
-  wc.hInstance = instance;
-  const LookIcons icons = lookIcons(instance, IDI_IDLE);
-  wc.hIcon = icons.large;
-  wc.hIconSm = icons.small;
-  wc.hCursor = (HCURSOR)LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
   // No background brush: the painter covers every pixel, so nothing is ever erased.
-  wc.hbrBackground = (HBRUSH)GetStockObject(NULL_BRUSH);
-  wc.lpszClassName = L"VELMORA";
+  const WNDCLASSEXW wc =
+      programWindowClass(instance, mainWindowProc, (HBRUSH)GetStockObject(NULL_BRUSH), L"VELMORA");
   return RegisterClassExW(&wc);
 }
 
@@ -116,11 +108,8 @@ int startFromCommandLine(HWND window) {
   intervalMinutes = interval.minutes;
   intervalSeconds = interval.seconds;
   repeatCount = 0;
-  HANDLE thread = CreateThread(nullptr, 0, intervalStartThread, window, 0, nullptr);
-  if (!thread)
+  if (!startThread(intervalStartThread, window))
     MessageBoxW(window, L"タイマーのスレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
-  else
-    CloseHandle(thread);
   return 1;
 }
 

@@ -1,5 +1,7 @@
 #include "common/click_timing.h"
 
+#include "common/threads.h"
+
 ClickTimingRecord middleClickRecord, trayLeftClickRecord, trayMiddleClickRecord;
 
 namespace {
@@ -27,8 +29,7 @@ void onSingleClick(ClickTimingRecord* record) {
   const ULONGLONG now = GetTickCount64();
   if (!isFreshClick(now, record->lastClickTick, GetDoubleClickTime())) return;
   record->lastClickTick = now;
-  HANDLE thread = CreateThread(nullptr, 0, clickTimingThread, record, 0, nullptr);
-  if (thread) CloseHandle(thread);
+  startThread(clickTimingThread, record);
 }
 
 void onDoubleClick(ClickTimingRecord* record) { record->lastDoubleClickTick = GetTickCount64(); }

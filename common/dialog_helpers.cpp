@@ -19,16 +19,37 @@ void setDialogSmallIcon(HWND dialog) {
   SendMessageW(dialog, WM_SETICON, ICON_SMALL, (LPARAM)GetClassLongPtrW(owner, GCLP_HICON));
 }
 
+namespace {
+
+void followCheckBox(HWND dialog, const CheckBoxGroup& group) {
+  enableControls(dialog, group.ids.data(), (int)group.ids.size(), isChecked(dialog, group.checkBoxId) != 0);
+}
+
+}  // namespace
+
 INT_PTR okCancelDialogMessage(HWND dialog, UINT message, WPARAM wParam, const OkCancelDialog& handlers) {
   switch (message) {
     case WM_INITDIALOG:
+      setDialogSmallIcon(dialog);
       if (handlers.init) handlers.init(dialog);
+      for (const CheckBoxGroup& group : handlers.groups) followCheckBox(dialog, group);
       return TRUE;
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
+      switch (const int id = LOWORD(wParam)) {
         case IDOK: handlers.ok(dialog); return TRUE;
         case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return handlers.command && handlers.command(dialog, LOWORD(wParam));
+        default:
+          for (const CheckBoxGroup& group : handlers.groups)
+            if (group.checkBoxId == id) {
+              followCheckBox(dialog, group);
+              return TRUE;
+            }
+          for (const DialogButton& button : handlers.buttons)
+            if (button.id == id) {
+              button.press(dialog);
+              return TRUE;
+            }
+          return FALSE;
       }
     case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
     default: return FALSE;

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
+#include <span>
 
 extern std::atomic<int> dialogOpen;  // 1 while a modal dialog or chooser of the main window runs
 
@@ -20,14 +21,26 @@ auto withDialogOpen(F&& f) {
 // The dialogs' common first step: the owner's current class icon as the small icon.
 void setDialogSmallIcon(HWND dialog);
 
-// What an OK/Cancel dialog does at its start, on OK and on its other commands.
-struct OkCancelDialog {
-  void (*init)(HWND dialog);             // WM_INITDIALOG; null when the procedure does it itself
-  void (*ok)(HWND dialog);               // takes the values and ends the dialog, or keeps it open
-  bool (*command)(HWND dialog, int id);  // any other command, true when taken; may be null
+// A check box and the controls it enables.
+struct CheckBoxGroup {
+  int checkBoxId;
+  std::span<const int> ids;
 };
-// The messages every OK/Cancel dialog answers alike: its start, OK, and Cancel and the close
-// box, which end it with 0; its other commands go to the dialog's own handler.
+// A button of a dialog and what pressing it does.
+struct DialogButton {
+  int id;
+  void (*press)(HWND dialog);
+};
+// What an OK/Cancel dialog does at its start, on OK and at its other buttons.
+struct OkCancelDialog {
+  void (*init)(HWND dialog);  // WM_INITDIALOG after the small icon; may be null
+  void (*ok)(HWND dialog);    // takes the values and ends the dialog, or keeps it open
+  std::span<const DialogButton> buttons = {};
+  std::span<const CheckBoxGroup> groups = {};  // check boxes that enable controls
+};
+// The messages every OK/Cancel dialog answers alike: its start (the owner's small icon, then
+// init, then each group's controls as its check box stands), its buttons and check boxes, OK,
+// and Cancel and the close box, which end it with 0.
 INT_PTR okCancelDialogMessage(HWND dialog, UINT message, WPARAM wParam, const OkCancelDialog& handlers);
 
 // Up-down control with its buddy edit: range and position.

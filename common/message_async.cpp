@@ -1,5 +1,7 @@
 #include "common/message_async.h"
 
+#include "common/threads.h"
+
 #include <cwchar>
 
 namespace {
@@ -47,10 +49,5 @@ void showMessageAsync(HWND owner, const wchar_t* text, const wchar_t* caption, U
     freeMessage(message);
     return;
   }
-  HANDLE thread = CreateThread(nullptr, 0, messageThread, message, 0, nullptr);
-  if (!thread) {
-    freeMessage(message);  // nothing is shown and nothing reported
-    return;
-  }
-  CloseHandle(thread);
+  if (!startThread(messageThread, message)) freeMessage(message);  // nothing is shown and nothing reported
 }

@@ -26,7 +26,6 @@ void enableDependents(HWND dialog) {
 }
 
 void onInitDialog(HWND dialog) {
-  setDialogSmallIcon(dialog);
   setChecked(dialog, IDC_OPT_IN_TRAY, IN_TRAY);
   // In the whole-window click-through mode the tray icon is the only way back to the window.
   EnableWindow(GetDlgItem(dialog, IDC_OPT_ALWAYS_TRAY), UNTOUCHABLE != 1);
@@ -46,18 +45,14 @@ void onOk(HWND dialog) {
   EndDialog(dialog, 1);
 }
 
-bool onCommand(HWND dialog, int id) {
-  switch (id) {
-    case IDC_OPT_ALWAYS_TRAY:
-    case IDC_OPT_IN_TRAY:
-    case IDC_OPT_START_END: enableDependents(dialog); return true;
-    default: return false;
-  }
-}
+
 
 }  // namespace
 
 INT_PTR CALLBACK optionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onInitDialog, onOk, onCommand};
+  static const DialogButton buttons[] = {{IDC_OPT_ALWAYS_TRAY, enableDependents},
+                                         {IDC_OPT_IN_TRAY, enableDependents},
+                                         {IDC_OPT_START_END, enableDependents}};
+  static const OkCancelDialog handlers = {onInitDialog, onOk, buttons};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

@@ -56,11 +56,9 @@ void browseForImage(HWND dialog) {
 }
 
 void onBackgroundImageInit(HWND dialog) {
-  setDialogSmallIcon(dialog);
   setChecked(dialog, IDC_BG_ENABLE, ENABLE_BG_IMG);
   SendDlgItemMessageW(dialog, IDC_BG_FILE, EM_LIMITTEXT, 519, 0);
   SetDlgItemTextW(dialog, IDC_BG_FILE, BG_IMG_FILE);
-  enableControls(dialog, fileControls, ENABLE_BG_IMG != 0);
 }
 
 }  // namespace
@@ -168,18 +166,12 @@ void onBackgroundImageOk(HWND dialog) {
   EndDialog(dialog, 1);
 }
 
-bool onBackgroundImageCommand(HWND dialog, int id) {
-  switch (id) {
-    case IDC_BG_ENABLE: enableControls(dialog, fileControls, isChecked(dialog, IDC_BG_ENABLE) != 0); return true;
-    case IDC_BG_BROWSE: browseForImage(dialog); return true;
-    default: return false;
-  }
-}
-
 }  // namespace
 
 INT_PTR CALLBACK backgroundImageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onBackgroundImageInit, onBackgroundImageOk, onBackgroundImageCommand};
+  static const DialogButton buttons[] = {{IDC_BG_BROWSE, browseForImage}};
+  static const CheckBoxGroup groups[] = {{IDC_BG_ENABLE, fileControls}};
+  static const OkCancelDialog handlers = {onBackgroundImageInit, onBackgroundImageOk, buttons, groups};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 

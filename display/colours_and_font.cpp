@@ -24,10 +24,15 @@ void showBrushFailure(HWND window) {
   MessageBoxW(window, L"新しい背景描画用ブラシの作成に失敗しました", L"Velmora", MB_ICONERROR);
 }
 
-// Writes the three colour components of colour; only the first write is tested.
-void writeColourKeys(HWND window, const wchar_t* r, const wchar_t* g, const wchar_t* b, COLORREF colour) {
-  const IntKeyValue keys[] = {{r, GetRValue(colour)}, {g, GetGValue(colour)}, {b, GetBValue(colour)}};
-  writeOptionGroup(window, keys, 3);
+// The colour's three components into the settings r, g and b, the window repainted, and the
+// components written under their keys; only the first write is tested.
+void takeColour(HWND window, COLORREF colour, std::atomic<int>* const (&components)[3],
+                const wchar_t* const (&keys)[3]) {
+  const int values[3] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+  for (int i = 0; i < 3; ++i) *components[i] = values[i];
+  InvalidateRect(window, nullptr, FALSE);
+  const IntKeyValue written[] = {{keys[0], values[0]}, {keys[1], values[1]}, {keys[2], values[2]}};
+  writeOptionGroup(window, written, 3);
 }
 
 }  // namespace
@@ -59,11 +64,8 @@ void applyTextColour(HWND window, COLORREF colour) {
     loadBackgroundImage();  // the keyed copy depends on the key colour
   }
   textColour = colour & 0xFFFFFF;
-  TXT_COLOR_R = GetRValue(colour);
-  TXT_COLOR_G = GetGValue(colour);
-  TXT_COLOR_B = GetBValue(colour);
-  InvalidateRect(window, nullptr, FALSE);
-  writeColourKeys(window, L"TXT_COLOR_R", L"TXT_COLOR_G", L"TXT_COLOR_B", colour);
+  takeColour(window, colour, {&TXT_COLOR_R, &TXT_COLOR_G, &TXT_COLOR_B},
+             {L"TXT_COLOR_R", L"TXT_COLOR_G", L"TXT_COLOR_B"});
 }
 
 void applyBackgroundColour(HWND window, COLORREF colour) {
@@ -77,11 +79,8 @@ void applyBackgroundColour(HWND window, COLORREF colour) {
   refreshBackgroundWindowBrush();
   if (old) DeleteObject(old);
   backgroundColour = colour & 0xFFFFFF;
-  BG_COLOR_R = GetRValue(colour);
-  BG_COLOR_G = GetGValue(colour);
-  BG_COLOR_B = GetBValue(colour);
-  InvalidateRect(window, nullptr, FALSE);
-  writeColourKeys(window, L"BG_COLOR_R", L"BG_COLOR_G", L"BG_COLOR_B", colour);
+  takeColour(window, colour, {&BG_COLOR_R, &BG_COLOR_G, &BG_COLOR_B},
+             {L"BG_COLOR_R", L"BG_COLOR_G", L"BG_COLOR_B"});
 }
 
 void chooseFont(HWND owner) {

@@ -21,3 +21,18 @@ LookIcons lookIcons(HINSTANCE instance, int id) {
   static const LookIcons paused = loadLookIcons(instance, IDI_PAUSED);
   return id == IDI_RUNNING ? running : id == IDI_PAUSED ? paused : idle;
 }
+
+WNDCLASSEXW programWindowClass(HINSTANCE instance, WNDPROC procedure, HBRUSH background, const wchar_t* name) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  const LookIcons icons = lookIcons(instance, IDI_IDLE);
+  wc.hIcon = icons.large;
+  wc.hIconSm = icons.small;
+  wc.hCursor = (HCURSOR)LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  return wc;
+}

@@ -56,7 +56,6 @@ int dialogFieldNumber(HWND dialog, int editId, int lo, int hi, int current) {
 namespace {
 
 void onAspectInit(HWND dialog) {
-  setDialogSmallIcon(dialog);
   for (const AspectField& f : aspectFields) setUpDown(dialog, f.upDownId, 1, kRatioMax, *f.value);
 }
 
@@ -71,7 +70,7 @@ void onAspectOk(HWND dialog) {
 }  // namespace
 
 INT_PTR CALLBACK aspectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onAspectInit, onAspectOk, nullptr};
+  static const OkCancelDialog handlers = {onAspectInit, onAspectOk};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 

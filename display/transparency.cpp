@@ -19,16 +19,13 @@ const int imageKeyControls[] = {IDC_IMAGE_KEY_R, IDC_IMAGE_KEY_R_SPIN, IDC_IMAGE
                                 IDC_IMAGE_KEY_G_SPIN, IDC_IMAGE_KEY_B, IDC_IMAGE_KEY_B_SPIN};
 
 void onTransparencyInit(HWND dialog) {
-  setDialogSmallIcon(dialog);
   setChecked(dialog, IDC_ALPHA_ENABLE, ENABLE_ALPHA);
   setUpDown(dialog, IDC_ALPHA_SPIN, 0, 255, WIN_ALPHA & 0xFF);
-  enableControls(dialog, alphaControls, ENABLE_ALPHA != 0);
   setChecked(dialog, IDC_IMAGE_KEY_ENABLE, BG_IMG_TOUKA);
   COLORREF key = bgImageKeyColour;
   setUpDown(dialog, IDC_IMAGE_KEY_R_SPIN, 0, 255, GetRValue(key));
   setUpDown(dialog, IDC_IMAGE_KEY_G_SPIN, 0, 255, GetGValue(key));
   setUpDown(dialog, IDC_IMAGE_KEY_B_SPIN, 0, 255, GetBValue(key));
-  enableControls(dialog, imageKeyControls, BG_IMG_TOUKA != 0);
 }
 
 void onTransparencyOk(HWND dialog) {
@@ -96,24 +93,10 @@ void toggleWindowForm(HWND window) {
   InvalidateRect(window, nullptr, FALSE);
 }
 
-namespace {
-
-bool onTransparencyCommand(HWND dialog, int id) {
-  switch (id) {
-    case IDC_ALPHA_ENABLE:
-      enableControls(dialog, alphaControls, isChecked(dialog, IDC_ALPHA_ENABLE) != 0);
-      return true;
-    case IDC_IMAGE_KEY_ENABLE:
-      enableControls(dialog, imageKeyControls, isChecked(dialog, IDC_IMAGE_KEY_ENABLE) != 0);
-      return true;
-    default: return false;
-  }
-}
-
-}  // namespace
-
 INT_PTR CALLBACK transparencyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onTransparencyInit, onTransparencyOk, onTransparencyCommand};
+  static const CheckBoxGroup groups[] = {{IDC_ALPHA_ENABLE, alphaControls},
+                                         {IDC_IMAGE_KEY_ENABLE, imageKeyControls}};
+  static const OkCancelDialog handlers = {onTransparencyInit, onTransparencyOk, {}, groups};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 

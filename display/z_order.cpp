@@ -27,18 +27,7 @@ DWORD lastRightPressTick = 0;
 bool hoverOpaque = false;
 
 void fillBackgroundClass(HINSTANCE instance) {
-  WNDCLASSEXW& wc = backgroundWindowClass;
-  wc = WNDCLASSEXW{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = backgroundWindowProc;
-  wc.hInstance = instance;
-  const LookIcons icons = lookIcons(instance, IDI_IDLE);
-  wc.hIcon = icons.large;
-  wc.hIconSm = icons.small;
-  wc.hCursor = (HCURSOR)LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
-  wc.hbrBackground = backgroundBrush;
-  wc.lpszClassName = kBackgroundClass;
+  backgroundWindowClass = programWindowClass(instance, backgroundWindowProc, backgroundBrush, kBackgroundClass);
 }
 
 void removeTrayIconUnlessAlways() {

@@ -499,7 +499,6 @@ MoveResult moveProgramTimerSlot(int from, int to) {
 namespace {
 
 void onRenameInit(HWND dialog) {
-  setDialogSmallIcon(dialog);
   int slot = PROGRAM_TIMER_NO;
   wchar_t name[128];
   if (programTimerNames[slot][0])
@@ -534,6 +533,6 @@ void moveProgramTimerUp(HWND window) {
 }
 
 INT_PTR CALLBACK renameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onRenameInit, onRenameOk, nullptr};
+  static const OkCancelDialog handlers = {onRenameInit, onRenameOk};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

@@ -147,12 +147,6 @@ INT_PTR onNotify(HWND dialog, const NMHDR* header) {
   return TRUE;
 }
 
-bool onCommand(HWND dialog, int id) {
-  if (id != IDC_STEP_BROWSE) return false;
-  browseSoundFile(dialog);
-  return true;
-}
-
 }  // namespace
 
 double stepWaitAfterDelta(double wait, int delta) {
@@ -173,7 +167,8 @@ void normalisedWaitText(double wait, wchar_t* text, size_t size) {
 }
 
 INT_PTR CALLBACK stepEditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  static const OkCancelDialog handlers = {nullptr, onOk, onCommand};
+  static const DialogButton buttons[] = {{IDC_STEP_BROWSE, browseSoundFile}};
+  static const OkCancelDialog handlers = {nullptr, onOk, buttons};
   switch (message) {
     case WM_INITDIALOG: onInitDialog(dialog, (int)lParam); return TRUE;
     case WM_NOTIFY: return onNotify(dialog, reinterpret_cast<const NMHDR*>(lParam));

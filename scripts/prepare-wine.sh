@@ -13,6 +13,15 @@ mkdir -p "$1"
 VELMORA_BUILD_DIR="$1"
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
+# Wine runs the 32-bit program in a 32-bit Linux process. A kernel with its 32-bit support
+# turned off (its log then says "32-bit emulation disabled") cannot start one, and no test
+# can run on that machine.
+if ! wine --version </dev/null >/dev/null 2>&1; then
+    echo "prepare-wine.sh: this machine cannot run 32-bit programs, so Wine cannot start" \
+         "(a 32-bit program fails with \"Exec format error\"; the kernel's 32-bit support is off)" >&2
+    exit 1
+fi
+
 stamp="$WINEPREFIX/.velmora-prepared-2"
 [ -f "$stamp" ] && exit 0
 

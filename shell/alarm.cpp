@@ -41,12 +41,10 @@ void play(HWND window) {
 const int kAlarmFileControls[] = {IDC_ALARM_FILE, IDC_ALARM_LOOP, IDC_ALARM_BROWSE};
 
 void onAlarmDialogInit(HWND dialog) {
-  setDialogSmallIcon(dialog);
   setChecked(dialog, IDC_ALARM_PLAY, ALARM_PLAY);
   SendDlgItemMessageW(dialog, IDC_ALARM_FILE, EM_LIMITTEXT, 519, 0);
   SetDlgItemTextW(dialog, IDC_ALARM_FILE, ALARM_FILE);
   setChecked(dialog, IDC_ALARM_LOOP, ALARM_LOOP);
-  enableControls(dialog, kAlarmFileControls, ALARM_PLAY != 0);
 }
 
 void browseAlarmFile(HWND dialog) {
@@ -63,14 +61,6 @@ void onAlarmDialogOk(HWND dialog) {
   GetDlgItemTextW(dialog, IDC_ALARM_FILE, file, 520);
   wcscpy_s(ALARM_FILE, file[0] ? file : L"alarm.wav");
   EndDialog(dialog, 1);
-}
-
-bool onAlarmDialogCommand(HWND dialog, int id) {
-  switch (id) {
-    case IDC_ALARM_PLAY: enableControls(dialog, kAlarmFileControls, isChecked(dialog, IDC_ALARM_PLAY) != 0); return true;
-    case IDC_ALARM_BROWSE: browseAlarmFile(dialog); return true;
-    default: return false;
-  }
 }
 
 }  // namespace
@@ -139,6 +129,8 @@ void stopAlarm() {
 void playSecondTick() { winmmPlaySound(secondSoundPath, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }
 
 INT_PTR CALLBACK alarmSoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onAlarmDialogInit, onAlarmDialogOk, onAlarmDialogCommand};
+  static const DialogButton buttons[] = {{IDC_ALARM_BROWSE, browseAlarmFile}};
+  static const CheckBoxGroup groups[] = {{IDC_ALARM_PLAY, kAlarmFileControls}};
+  static const OkCancelDialog handlers = {onAlarmDialogInit, onAlarmDialogOk, buttons, groups};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

@@ -86,7 +86,6 @@ DWORD WINAPI autoCloseThread(LPVOID parameter) {
 namespace {
 
 void onInitDialog(HWND dialog) {
-  setDialogSmallIcon(dialog);
   setUpDown(dialog, IDC_AUTO_CLOSE_SEC_SPIN, 0, 32767, AUTO_CLOSE_SEC);
 }
 
@@ -100,6 +99,6 @@ void onOk(HWND dialog) {
 }  // namespace
 
 INT_PTR CALLBACK autoCloseDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onInitDialog, onOk, nullptr};
+  static const OkCancelDialog handlers = {onInitDialog, onOk};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

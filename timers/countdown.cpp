@@ -9,6 +9,7 @@
 #include "common/dialog_helpers.h"
 #include "common/message_async.h"
 #include "common/settings.h"
+#include "common/threads.h"
 #include "common/timer_state.h"
 #include "common/window_requests.h"
 #include "res/resource.h"
@@ -106,13 +107,6 @@ void confirm(HWND window, const wchar_t* text, bool async) {
     MessageBoxW(window, text, L"Velmora", MB_OK);
 }
 
-bool startThread(HWND window, LPTHREAD_START_ROUTINE routine) {
-  HANDLE thread = CreateThread(nullptr, 0, routine, window, 0, nullptr);
-  if (!thread) return false;
-  CloseHandle(thread);
-  return true;
-}
-
 void reportThreadFailure(HWND window) {
   MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
 }
@@ -130,9 +124,9 @@ void startOrStop(HWND window, bool startOnThisThread) {
     repeatCount = 0;
     if (startOnThisThread)
       intervalStartThread(window);
-    else if (!startThread(window, intervalStartThread))
+    else if (!startThread(intervalStartThread, window))
       reportThreadFailure(window);
-  } else if (!startThread(window, stopConfirmThread)) {
+  } else if (!startThread(stopConfirmThread, window)) {
     reportThreadFailure(window);
   }
 }
@@ -140,7 +134,6 @@ void startOrStop(HWND window, bool startOnThisThread) {
 // ---- dialog 201
 
 void onIntervalDialogInit(HWND dialog) {
-  setDialogSmallIcon(dialog);
   HWND upDown = GetDlgItem(dialog, IDC_INTERVAL_HOURS_SPIN);
   SendMessageW(upDown, UDM_SETRANGE32, 0, 1193);
   SendMessageW(upDown, UDM_SETPOS32, 0, 0);
@@ -312,24 +305,30 @@ DWORD startInterval(HWND window, bool repeat) {
   GetLocalTime(&end);
   const int64_t durationMs = (hours * 3600LL + minutes * 60LL + seconds) * 1000;
   calendarEnd(startMs, durationMs, end);
-  timerKind = TIMER_KIND_INTERVAL;
-  targetTime = end;
-  targetUtcMs = startMs + durationMs;
-  saveTargetTime(window);
-  saveTimerState();
-
-  if (!startThread(window, countdownThread)) {
-    targetTick = 0;
-    endRun();
-    repaint(window);
-    reportThreadFailure(window);
-    return 0;
-  }
+  if (!startCountdown(window, TIMER_KIND_INTERVAL, end, startMs + durationMs)) return 0;
   if (repeatCount == 0 && START_SYURYO_CHECK) confirm(window, L"カウントダウンスタート", true);
   return 0;
 }
 
 }  // namespace
+
+bool startCountdownThread(HWND window) {
+  if (startThread(countdownThread, window)) return true;
+  targetTick = 0;
+  endRun();
+  repaint(window);
+  reportThreadFailure(window);
+  return false;
+}
+
+bool startCountdown(HWND window, int kind, const SYSTEMTIME& end, int64_t endUtcMs) {
+  timerKind = kind;
+  targetTime = end;
+  targetUtcMs = endUtcMs;
+  saveTargetTime(window);
+  saveTimerState();
+  return startCountdownThread(window);
+}
 
 DWORD WINAPI intervalStartThread(LPVOID window) { return startInterval(static_cast<HWND>(window), false); }
 
@@ -414,6 +413,6 @@ void startStopToggleFromWindow(HWND window) { startOrStop(window, false); }
 void startStopToggleFromClick(ClickTimingRecord* record) { startOrStop(record->window, true); }
 
 INT_PTR CALLBACK intervalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onIntervalDialogInit, onIntervalDialogOk, nullptr};
+  static const OkCancelDialog handlers = {onIntervalDialogInit, onIntervalDialogOk};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }

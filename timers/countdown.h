@@ -14,6 +14,12 @@ DWORD WINAPI intervalRepeatThread(LPVOID window);
 // Times the count-down whose targetTick, timerKind and targetTime the creator has set (after
 // clearing stopRequested); ends with the time-up handling unless it was stopped.
 DWORD WINAPI countdownThread(LPVOID window);
+// Starts countdownThread for the end the caller claimed (targetTick). When no thread can be made
+// the run ends, the read-out goes idle and a box says so: false.
+bool startCountdownThread(HWND window);
+// A start's count-down: its kind, calendar end and instant recorded (ALARM_TIME, TIMER), then
+// startCountdownThread.
+bool startCountdown(HWND window, int kind, const SYSTEMTIME& end, int64_t endUtcMs);
 // Asks "タイマーを終了しますか？" and stops the running timer of any kind.
 DWORD WINAPI stopConfirmThread(LPVOID window);
 // Command 1 / F5: start the interval timer when idle, otherwise ask to stop.

@@ -5,6 +5,7 @@
 
 #include "common/message_async.h"
 #include "common/settings.h"
+#include "common/threads.h"
 #include "common/timer_state.h"
 #include "common/window_requests.h"
 #include "programs/program_file.h"
@@ -17,13 +18,6 @@ namespace {
 
 const wchar_t kCaption[] = L"Velmora";
 const wchar_t kThreadFailure[] = L"スレッドの作成に失敗しました";
-
-bool startThread(LPTHREAD_START_ROUTINE routine, HWND window) {
-  HANDLE thread = CreateThread(nullptr, 0, routine, window, 0, nullptr);
-  if (!thread) return false;
-  CloseHandle(thread);
-  return true;
-}
 
 void copyText(wchar_t* target, size_t capacity, const wchar_t* source) {
   size_t n = 0;
@@ -79,17 +73,7 @@ DWORD WINAPI programStepStartThread(LPVOID parameter) {
   }
   SYSTEMTIME end = targetTime;
   calendarEnd(nowMs, wait, end);
-  timerKind = TIMER_KIND_PROGRAM;
-  targetTime = end;
-  targetUtcMs = nowMs + wait;
-  saveTargetTime(window);
-  saveTimerState();
-  if (!startThread(countdownThread, window)) {
-    targetTick = 0;
-    endRun();
-    InvalidateRect(window, nullptr, FALSE);
-    MessageBoxW(window, kThreadFailure, kCaption, MB_ICONERROR);
-  }
+  startCountdown(window, TIMER_KIND_PROGRAM, end, nowMs + wait);
   return 0;
 }
 

@@ -121,15 +121,7 @@ void startResumed(HWND window, const ResumePlan& plan, int64_t nowMs, bool start
   // The end the count-down times from now on, also after catching up repeats or steps.
   targetUtcMs = nowMs + plan.remainingMs;
   targetTick = plan.targetTick;
-  HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
-  if (thread) {
-    CloseHandle(thread);
-    return;
-  }
-  targetTick = 0;
-  endRun();
-  InvalidateRect(window, nullptr, FALSE);
-  MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+  startCountdownThread(window);
 }
 
 // The waits of the loaded program timer, up to its terminating record.

@@ -8,6 +8,7 @@
 #include "common/dialog_helpers.h"
 #include "common/message_async.h"
 #include "common/settings.h"
+#include "common/threads.h"
 #include "common/timer_state.h"
 #include "res/resource.h"
 #include "timers/countdown.h"
@@ -66,7 +67,6 @@ int listValue(HWND dialog, int id) {
 }
 
 void onInitDialog(HWND dialog) {
-  setDialogSmallIcon(dialog);
   SYSTEMTIME now;
   GetLocalTime(&now);
   setUpDown(dialog, IDC_TOD_YEAR_SPIN, now.wYear, 32767, now.wYear);
@@ -94,7 +94,7 @@ void refuse(HWND window, const wchar_t* text) {
 }  // namespace
 
 INT_PTR CALLBACK timeOfDayDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  static const OkCancelDialog handlers = {onInitDialog, onOk, nullptr};
+  static const OkCancelDialog handlers = {onInitDialog, onOk};
   return okCancelDialogMessage(dialog, message, wParam, handlers);
 }
 
@@ -102,13 +102,9 @@ bool startTimeOfDayTimer(HWND window) {
   TimeOfDayStart* start = new (std::nothrow) TimeOfDayStart{window, {}};
   if (!start) return false;
   for (int i = 0; i < 6; ++i) start->target[i] = timeOfDaySetting[i];
-  HANDLE thread = CreateThread(nullptr, 0, timeOfDayStartThread, start, 0, nullptr);
-  if (!thread) {
-    delete start;
-    return false;
-  }
-  CloseHandle(thread);
-  return true;
+  if (startThread(timeOfDayStartThread, start)) return true;
+  delete start;
+  return false;
 }
 
 DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
@@ -130,21 +126,8 @@ DWORD WINAPI timeOfDayStartThread(LPVOID parameter) {
     runActive = 0;
     return 0;
   }
-  timerKind = TIMER_KIND_TIME_OF_DAY;
   repeatCount = 0;
-  targetTime = target.normalised;
-  targetUtcMs = target.endUtcMs;
-  saveTargetTime(window);
-  saveTimerState();
-  HANDLE thread = CreateThread(nullptr, 0, countdownThread, window, 0, nullptr);
-  if (!thread) {
-    targetTick = 0;
-    endRun();
-    InvalidateRect(window, nullptr, FALSE);
-    MessageBoxW(window, L"スレッドの作成に失敗しました", kCaption, MB_ICONERROR);
-    return 0;
-  }
-  CloseHandle(thread);
+  if (!startCountdown(window, TIMER_KIND_TIME_OF_DAY, target.normalised, target.endUtcMs)) return 0;
   showStartConfirmation(window);
   return 0;
 }

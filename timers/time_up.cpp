@@ -4,6 +4,7 @@
 
 #include "common/message_async.h"
 #include "common/settings.h"
+#include "common/threads.h"
 #include "common/timer_state.h"
 #include "common/window_requests.h"
 #include "timers/countdown.h"
@@ -32,10 +33,7 @@ void handleTimeUp(HWND window, wchar_t* caption) {
   // The run goes on with the next step, a repeat, or ends here; whichever thread goes on with it
   // owns it, and every path that ends it writes RESUME 0 (endRun).
   if (timerKind == TIMER_KIND_PROGRAM) {
-    HANDLE thread = CreateThread(nullptr, 0, programStepEndThread, window, 0, nullptr);
-    if (thread) {
-      CloseHandle(thread);
-    } else {
+    if (!startThread(programStepEndThread, window)) {
       endRun();
       MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
     }
@@ -50,10 +48,7 @@ void handleTimeUp(HWND window, wchar_t* caption) {
 
   if (repeat) {
     repeatCount += 1;
-    HANDLE thread = CreateThread(nullptr, 0, intervalRepeatThread, window, 0, nullptr);
-    if (thread) {
-      CloseHandle(thread);
-    } else {
+    if (!startThread(intervalRepeatThread, window)) {
       endRun();
       showMessageAsync(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
     }
