@@ -11,6 +11,7 @@ using e2e::VelmoraProcess;
 using e2e::localMs;
 using e2e::nowMs;
 using e2e::localAt;
+using e2e::whenTitleLeaves;
 
 namespace {
 
@@ -29,16 +30,6 @@ std::wstring alarmTimeSection(const SYSTEMTIME& t) {
 // No notices, so that every end is seen in the title and the file alone.
 const wchar_t kQuiet[] = L"[OPTION_SETTING]\r\nSTART_SYURYO_CHECK=0\r\nALARM_PLAY=0\r\n";
 
-// Waits for the title to leave `running` and returns the local time it did, in ms.
-long long endSeen(const VelmoraProcess& app, const std::wstring& running, DWORD timeoutMs) {
-  long long seen = 0;
-  e2e::waitFor([&] {
-    if (app.title() == running) return false;
-    seen = nowMs();
-    return true;
-  }, timeoutMs, 2);
-  return seen;
-}
 
 TEST(ResumeE2E, KilledIntervalCountdownContinuesAndEndsWhenFirstPlanned) {
   VelmoraProcess app;
@@ -58,7 +49,7 @@ TEST(ResumeE2E, KilledIntervalCountdownContinuesAndEndsWhenFirstPlanned) {
   long long left = plannedEnd - nowMs();
   EXPECT_GT(left, 3000);
   EXPECT_LT(left, 5500);
-  long long seen = endSeen(app, kIntervalTitle, 9000);
+  long long seen = whenTitleLeaves(app, kIntervalTitle, 9000);
   ASSERT_NE(seen, 0) << "still running: " << app.title();
   const long long error = seen - plannedEnd;
   std::printf("[ measured ] resumed interval end %+lld ms from the planned moment\n", error);
@@ -149,7 +140,7 @@ TEST(ResumeE2E, ASeriesWhoseRepeatCannotStartEndsOnDisk) {
                                 alarmTimeSection(localAt(nowMs() + 2000)) + L"[TIMER]\r\nTYPE=1\r\nLOOP_CNT=0\r\nRESUME=1\r\n"));
   ASSERT_TRUE(app.start()) << app.lastError();
   ASSERT_TRUE(app.waitForTitle(kIntervalTitle, 2000)) << app.title();
-  ASSERT_NE(endSeen(app, kIntervalTitle, 5000), 0) << "still running: " << app.title();
+  ASSERT_NE(whenTitleLeaves(app, kIntervalTitle, 5000), 0) << "still running: " << app.title();
   EXPECT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"RESUME", -1) == 0; }, 2000))
       << "RESUME " << app.iniInt(L"TIMER", L"RESUME", -1);
   EXPECT_EQ(app.title(), L"Velmora");
@@ -226,7 +217,7 @@ TEST(DaylightSavingE2E, StoredEndsAreLocalEndsAndAResumedCountdownEndsWhenFirstP
   app.killHard();
   ASSERT_TRUE(app.restart()) << app.lastError();
   ASSERT_TRUE(app.waitForTitle(kIntervalTitle, 2000)) << app.title();
-  const long long seen = endSeen(app, kIntervalTitle, 9000);
+  const long long seen = whenTitleLeaves(app, kIntervalTitle, 9000);
   ASSERT_NE(seen, 0) << "still running: " << app.title();
   const long long error = seen - plannedEnd;
   std::printf("[ measured ] resumed end %+lld ms from the planned moment\n", error);

@@ -16,6 +16,7 @@ using e2e::VelmoraProcess;
 using e2e::localMs;
 using e2e::nowMs;
 using e2e::localAt;
+using e2e::whenTitleLeaves;
 
 namespace {
 
@@ -46,18 +47,6 @@ long long wholeSecondAhead(int seconds) { return (nowMs() / 1000 + seconds) * 10
   if (!VelmoraProcess::waitForGone(dialog))
     return ::testing::AssertionFailure() << "dialog did not close on OK";
   return ::testing::AssertionSuccess();
-}
-
-// Local milliseconds when the title was first seen to be another than `running` (polled every
-// 2 ms), or 0 when it still was after timeoutMs.
-long long whenTitleLeaves(const VelmoraProcess& app, const wchar_t* running, DWORD timeoutMs) {
-  long long seen = 0;
-  e2e::waitFor([&] {
-    if (app.title() == running) return false;
-    seen = nowMs();
-    return true;
-  }, timeoutMs, 2);
-  return seen;
 }
 
 // How far the end came from the target, printed and recorded as the test's property.

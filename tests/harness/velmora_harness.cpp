@@ -473,4 +473,14 @@ SYSTEMTIME savedEnd(const VelmoraProcess& app) {
                            key(L"MILLISECOND"));
 }
 
+long long whenTitleLeaves(const VelmoraProcess& app, const std::wstring& running, DWORD timeoutMs) {
+    long long seen = 0;
+    waitFor([&] {
+        if (app.title() == running) return false;
+        seen = nowMs();
+        return true;
+    }, timeoutMs, 2);
+    return seen;
+}
+
 }  // namespace e2e

@@ -184,5 +184,8 @@ private:
 // The end of a running timer as the program stored it ([ALARM_TIME] YEAR to MILLISECOND), a
 // local time.
 SYSTEMTIME savedEnd(const VelmoraProcess& app);
+// Local milliseconds when the title was first seen to be another than `running` (polled every
+// 2 ms), or 0 when it still was after timeoutMs.
+long long whenTitleLeaves(const VelmoraProcess& app, const std::wstring& running, DWORD timeoutMs);
 
 }  // namespace e2e
