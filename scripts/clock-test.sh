@@ -22,8 +22,13 @@ shift
 mkdir -p "$build/clock"
 shim="$build/clock/clock_shim.so"
 source_file="$here/../tests/clock/clock_shim.c"
-if [ ! -f "$shim" ] || [ "$source_file" -nt "$shim" ]; then
-    gcc -m32 -shared -fPIC -O2 -Wall -Werror -o "$shim" "$source_file" -ldl
+# The shim is built for the Wine that runs the build folder's programs: 32-bit, or 64-bit
+# for a 64-bit build.
+bits=-m32
+[ "$(cat "$build/wine-arch" 2>/dev/null)" = win64 ] && bits=-m64
+if [ ! -f "$shim" ] || [ "$source_file" -nt "$shim" ] || ! grep -qx -- "$bits" "$shim.bits" 2>/dev/null; then
+    gcc "$bits" -shared -fPIC -O2 -Wall -Werror -o "$shim" "$source_file" -ldl
+    printf "%s\n" "$bits" >"$shim.bits"
 fi
 export VELMORA_CLOCK_FILE="$build/clock/offsets"
 echo "0 0" >"$VELMORA_CLOCK_FILE"
@@ -34,7 +39,7 @@ source "$here/wine-env.sh"
 # A server left from an earlier run would not have the shim.
 wineserver -k </dev/null >/dev/null 2>&1 || true
 wineserver -w </dev/null >/dev/null 2>&1 || true
-# The 64-bit helpers cannot load the 32-bit shim; they say so on stderr and go on.
+# Helpers of the other word size cannot load the shim; they say so on stderr and go on.
 export LD_PRELOAD="$shim"
 (wineserver -p || true; wine wineboot) </dev/null >/dev/null 2>&1
 wine "$@" </dev/null 2> >(grep -v 'wrong ELF class' >&2)

@@ -3,6 +3,9 @@
 #
 #   build_path <default>        BUILD = full path of BUILD_DIR (default <default>, in the project folder)
 #   build_folder <default>      the same, made if missing
+#   runs_32bit_programs         true when this machine can start a 32-bit program (Wine's
+#                               32-bit loader); a kernel with its 32-bit support turned off
+#                               (its log says "32-bit emulation disabled") cannot
 #   configure_build <toolchain> [cmake options...]
 #                               configures BUILD for Release with that toolchain file; the output
 #                               goes to BUILD/configure.log and is shown when configuring fails
@@ -33,4 +36,8 @@ configure_build() {
         echo "${0##*/}: configuring $BUILD failed" >&2
         exit 1
     }
+}
+
+runs_32bit_programs() {
+    /usr/lib/wine/wine --version </dev/null >/dev/null 2>&1
 }

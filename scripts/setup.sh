@@ -2,6 +2,7 @@
 # Installs everything needed to build Velmora and run its tests on Debian 12.
 # Safe to run again: it returns at once when every package is already there.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/project.sh"
 
 packages=(
     cmake make g++-mingw-w64-i686
@@ -33,26 +34,29 @@ make_japanese_locale() {
     locale-gen >&2
 }
 
-missing=()
-for p in "${packages[@]}"; do
-    is_installed "$p" || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
-    make_japanese_locale
-    exit 0
-fi
+# install_missing <package...>: installs those that are not installed yet.
+install_missing() {
+    local p missing=()
+    for p in "$@"; do
+        is_installed "$p" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "setup.sh: missing packages: ${missing[*]}; run as root to install them" >&2
+        exit 1
+    fi
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    echo "setup.sh: installing ${missing[*]}" >&2
+    DEBIAN_FRONTEND=noninteractive apt-get update -q >&2
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" >&2
+}
 
-if [ "$(id -u)" -ne 0 ]; then
-    echo "setup.sh: missing packages: ${missing[*]}; run as root to install them" >&2
-    exit 1
+install_missing "${packages[@]}"
+# Where the kernel cannot run 32-bit programs, the tests run the 64-bit build under
+# 64-bit Wine (scripts/build.sh).
+if ! runs_32bit_programs; then
+    install_missing g++-mingw-w64-x86-64 wine64
 fi
-
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-fi
-
-export DEBIAN_FRONTEND=noninteractive
-echo "setup.sh: installing ${missing[*]}" >&2
-apt-get update -q >&2
-apt-get install -y -q "${missing[@]}" >&2
 make_japanese_locale

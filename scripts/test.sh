@@ -17,9 +17,9 @@ source "$here/services.sh"
 # The same sources with clang, warnings as errors (build only, folder <build>-clang);
 # VELMORA_SKIP_CLANG=1 skips it for quick local runs.
 if [ "${VELMORA_SKIP_CLANG:-0}" != 1 ]; then
-    BUILD_DIR="$BUILD-clang" bash "$here/build-clang.sh" >"$BUILD/clang-build.log" 2>&1 || {
-        tail -n 50 "$BUILD/clang-build.log" >&2
-        echo "the clang build failed (see $BUILD/clang-build.log)" >&2
+    BUILD_DIR="$PRODUCT_BUILD-clang" bash "$here/build-clang.sh" >"$PRODUCT_BUILD/clang-build.log" 2>&1 || {
+        tail -n 50 "$PRODUCT_BUILD/clang-build.log" >&2
+        echo "the clang build failed (see $PRODUCT_BUILD/clang-build.log)" >&2
         exit 1
     }
 fi

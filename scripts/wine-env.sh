@@ -2,8 +2,9 @@
 #
 #   VELMORA_BUILD_DIR=/path/to/build; source scripts/wine-env.sh
 #
-# Every build folder has its own 32-bit prefix (<build>/wineprefix), so several
-# build folders can be tested at the same time without sharing a wineserver.
+# Every build folder has its own prefix (<build>/wineprefix), so several build
+# folders can be tested at the same time without sharing a wineserver. The prefix is
+# 32-bit, or 64-bit for a 64-bit build (the file <build>/wine-arch, written by CMake).
 # DISPLAY is taken from VELMORA_DISPLAY (exported by test.sh for the Xvfb it
 # started), else left as it is. PULSE_SERVER points at the null-sink sound
 # server that test.sh starts in <build>/pulse, when that server is there.
@@ -19,6 +20,14 @@ export VELMORA_BUILD_DIR
 # per DPI).
 export WINEPREFIX="${VELMORA_WINEPREFIX:-$VELMORA_BUILD_DIR/wineprefix}"
 export WINEARCH=win32
+if [ "$(cat "$VELMORA_BUILD_DIR/wine-arch" 2>/dev/null)" = win64 ]; then
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    wine64_bin="$(cd "$(dirname "${BASH_SOURCE[0]}")/wine64" && pwd)"
+    case ":$PATH:" in
+        *":$wine64_bin:"*) ;;
+        *) export PATH="$wine64_bin:$PATH" ;;
+    esac
+fi
 export WINEDEBUG=-all
 # Wine reads the Japanese locale by itself (code page 932); glibc does not need
 # it installed, but bash warns when it is missing, hence the silenced group.

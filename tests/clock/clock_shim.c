@@ -5,7 +5,8 @@
  * New offsets take effect 150 ms after the file was written, by the real clock: every process
  * has read them by then and all switch at the same instant. (Processes that disagreed about the
  * tick count would stall: a wait that one computes ends in the other's future.)
- * 32-bit Wine reads the time through the 64-bit entry points; the 32-bit ones are covered too. */
+ * 32-bit Wine reads the time through the 64-bit entry points; the 32-bit ones are covered too.
+ * Built 64-bit (for 64-bit Wine), the plain entry points are the 64-bit ones. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -29,7 +30,7 @@ static volatile int64_t oldWallMs, oldTickMs, wallOffsetMs, tickOffsetMs, switch
 
 static clock_gettime64_fn realClockGettime64(void) {
   static clock_gettime64_fn fn;
-  if (!fn) fn = (clock_gettime64_fn)dlsym(RTLD_NEXT, "__clock_gettime64");
+  if (!fn) fn = (clock_gettime64_fn)dlsym(RTLD_NEXT, sizeof(long) == 8 ? "clock_gettime" : "__clock_gettime64");
   return fn;
 }
 

@@ -38,6 +38,10 @@ Shown stateOf(HWND window) {
 
 const char* name(Shown s) { return s == Shown::Normal ? "normal" : s == Shown::Minimised ? "minimised" : "hidden"; }
 
+// The record's sizes as the shell documents them, by word size: the version-2 part and the whole.
+constexpr UINT kVersion2Size = sizeof(void*) == 8 ? 952 : 936;
+constexpr UINT kWholeSize = sizeof(void*) == 8 ? 976 : 956;
+
 }  // namespace
 
 using TrayIcon = TrayFixture;
@@ -49,7 +53,7 @@ TEST_F(TrayIcon, AddSendsTheTitleClassIconAndCallbackAndDeleteUsesTheSameRecord)
   ASSERT_EQ(shell.calls.size(), 1u);
   const NOTIFYICONDATAW& added = shell.calls[0].data;
   EXPECT_EQ(shell.calls[0].message, (DWORD)NIM_ADD);
-  EXPECT_EQ(added.cbSize, 936u);
+  EXPECT_EQ(added.cbSize, kVersion2Size);
   EXPECT_EQ(added.hWnd, window);
   EXPECT_EQ(added.uID, 1u);
   EXPECT_EQ(added.uFlags, 7u);
@@ -79,7 +83,7 @@ TEST_F(TrayIcon, TipIconAndBalloonChangesUseTheFullRecordWithOnlyTheirFlags) {
   ASSERT_EQ(shell.calls.size(), 3u);
   for (const auto& c : shell.calls) {
     EXPECT_EQ(c.message, (DWORD)NIM_MODIFY);
-    EXPECT_EQ(c.data.cbSize, 956u);  // the whole record, as the shell documents it
+    EXPECT_EQ(c.data.cbSize, kWholeSize);
     EXPECT_EQ(c.data.hWnd, window);
     EXPECT_EQ(c.data.uID, 1u);
   }
