@@ -1,18 +1,6 @@
-# Cross-build for 64-bit Windows with MinGW-w64 (posix thread model). The product is the 32-bit
-# build; this one is for machines that cannot run 32-bit programs (scripts/build.sh), where the
-# tests run the same sources as a 64-bit program under 64-bit Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 64-bit Windows with MinGW-w64 GCC. The product is the 32-bit build; this one
+# is for machines that cannot run 32-bit programs (scripts/build.sh), where the tests run the
+# same sources as a 64-bit program under 64-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test executables run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-gcc.cmake)
