@@ -37,8 +37,7 @@ class PlainXProgram {
     si.cb = sizeof si;
     si.lpDesktop = desktop_.data();
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, app.directory().c_str(), &si, &pi))
-      return;
+    if (!e2e::startProgram(exe, cmd, app.directory(), si, pi)) return;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     // The desktop comes into being while the program starts.

@@ -492,9 +492,7 @@ class SecondInstance {
     std::wstring command = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, app.directory().c_str(), &si,
-                        &pi_))
-      return false;
+    if (!e2e::startProgram(exe, command, app.directory(), si, pi_)) return false;
     return e2e::waitFor([&] {
       window_ = nullptr;
       EnumWindows(findWindow, reinterpret_cast<LPARAM>(this));
