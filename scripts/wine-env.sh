@@ -28,7 +28,7 @@ if [ "$(cat "$VELMORA_BUILD_DIR/wine-arch" 2>/dev/null)" = win64 ]; then
         *) export PATH="$wine64_bin:$PATH" ;;
     esac
 fi
-export WINEDEBUG=-all
+export WINEDEBUG="${VELMORA_WINEDEBUG:--all}"   # VELMORA_WINEDEBUG=err+all shows Wine's errors
 # Wine reads the Japanese locale by itself (code page 932); glibc does not need
 # it installed, but bash warns when it is missing, hence the silenced group.
 { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
