@@ -37,7 +37,7 @@ class PlainXProgram {
     si.cb = sizeof si;
     si.lpDesktop = desktop_.data();
     PROCESS_INFORMATION pi{};
-    if (!e2e::startProgram(exe, cmd, app.directory(), si, pi)) return;
+    if (!testsupport::startProgram(exe, cmd, app.directory(), si, pi)) return;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     // The desktop comes into being while the program starts.

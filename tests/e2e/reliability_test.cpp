@@ -492,7 +492,7 @@ class SecondInstance {
     std::wstring command = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!e2e::startProgram(exe, command, app.directory(), si, pi_)) return false;
+    if (!testsupport::startProgram(exe, command, app.directory(), si, pi_)) return false;
     return e2e::waitFor([&] {
       window_ = nullptr;
       EnumWindows(findWindow, reinterpret_cast<LPARAM>(this));

@@ -169,7 +169,7 @@ TEST(MainWindow, GarbageSettingsFileStartsWithDefaults) {
   ASSERT_TRUE(app.writeFile(VelmoraProcess::settingsFileName(), std::string(garbage, sizeof garbage - 1)));
   ASSERT_TRUE(app.start()) << app.lastError();
   HWND window = app.window();
-  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(e2e::waitFor([&] { return IsWindowVisible(window) != FALSE; }, 3000));
   // Z_ORDER 7 and UNTOUCHABLE abc read as 0, and no saved form: a framed, opaque, ordinary
   // window that takes clicks, at the default place and size.
   const LONG style = GetWindowLongW(window, GWL_STYLE), exStyle = GetWindowLongW(window, GWL_EXSTYLE);

@@ -172,19 +172,6 @@ HWND waitForWindow(const std::function<HWND()>& find, DWORD timeoutMs) {
 
 }  // namespace
 
-bool startProgram(const std::wstring& exe, std::wstring commandLine, const std::wstring& directory,
-                  STARTUPINFOW& startup, PROCESS_INFORMATION& info, DWORD flags, void* environment) {
-    for (int attempt = 1;; ++attempt) {
-        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, environment,
-                           directory.c_str(), &startup, &info))
-            return true;
-        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) return false;
-        fwprintf(stderr, L"Wine's loader for %ls ended before the program ran (error 1359); starting it again\n",
-                 exe.c_str());
-        fflush(stderr);
-    }
-}
-
 bool waitFor(const std::function<bool()>& pred, DWORD timeoutMs, DWORD pollMs) {
     const ULONGLONG start = GetTickCount64();  // a wait that spans the 32-bit wrap ends on time
     for (;;) {
@@ -375,7 +362,7 @@ bool VelmoraProcess::start(const std::wstring& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!startProgram(exe, commandLine, dir_, startup, info, CREATE_UNICODE_ENVIRONMENT, environment.data()))
+    if (!testsupport::startProgram(exe, commandLine, dir_, startup, info, CREATE_UNICODE_ENVIRONMENT, environment.data()))
         return fail(lastErrorText(L"cannot start " + exe));
     CloseHandle(info.hThread);
     process_ = info.hProcess;
@@ -387,6 +374,9 @@ bool VelmoraProcess::start(const std::wstring& arguments) {
         return fail(running() ? std::wstring(L"no VELMORA window within 10 s")
                               : L"the program ended at start with code " + std::to_wstring(exitCode()));
     }
+    // Wine's WaitForInputIdle can return before the window is shown, and the window exists
+    // before it is: the program answers a sent message once its start-up is over.
+    SendMessageTimeoutW(hwnd_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
     return true;
 }
 

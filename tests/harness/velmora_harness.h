@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/start_program.h"
+
 namespace e2e {
 
 // Polls pred every pollMs until it returns true (then true) or timeoutMs has
@@ -70,14 +72,6 @@ void saveDialogShot(HWND dialog, const std::wstring& name);
 // window must be unobscured. Empty on failure.
 Capture captureClient(HWND hwnd);
 
-// CreateProcessW for a copy of the program (exe), with no handles inherited. Under Wine it now
-// and then fails with ERROR_INTERNAL_ERROR: the new process's loader ended before the program
-// ran any code of its own (twice in some ten full runs under 64-bit Wine, never under 32-bit
-// Wine). That says nothing about the program, so such a start is made again, at most twice, and
-// the test's output says so. Any other failure returns false at once, with GetLastError().
-bool startProgram(const std::wstring& exe, std::wstring commandLine, const std::wstring& directory,
-                  STARTUPINFOW& startup, PROCESS_INFORMATION& info, DWORD flags = 0, void* environment = nullptr);
-
 class VelmoraProcess {
 public:
     // Makes %TEMP%\velmora-e2e-<pid>-<n>\ and copies velmora.exe, alarm.wav,
@@ -123,7 +117,7 @@ public:
 
     // --- process ---
     // Starts the program with the optional command-line argument text and
-    // waits until its main window (class "VELMORA") exists. False, with
+    // waits until its main window (class "VELMORA") exists and start-up is over. False, with
     // lastError(), when it does not start or shows no window within 10 s.
     // The program gets this process's environment without TZ: Wine takes the
     // zone from the Unix TZ (which the program inherits), while the C runtime

@@ -8,6 +8,7 @@
 
 #include "program_test_support.h"
 #include "programs/program_file.h"
+#include "tests/support/start_program.h"
 #include "tray_test_support.h"
 
 namespace {
@@ -580,7 +581,7 @@ TEST_F(ProgramMove, OnlyARecordOfNoRunningInstanceIsRecovered) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION other{};
-  ASSERT_TRUE(CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &other));
+  ASSERT_TRUE(testsupport::startProgram(self, std::wstring(L"\"") + self + L"\"", L"", startup, other, CREATE_SUSPENDED));
   FILETIME created{}, unused[3];
   GetProcessTimes(other.hProcess, &created, &unused[0], &unused[1], &unused[2]);
   wchar_t record[128];
