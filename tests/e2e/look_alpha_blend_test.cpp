@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "look_support.h"
+#include "tests/support/start_program.h"
 #include "velmora_harness.h"
 
 using e2e::VelmoraProcess;
@@ -32,12 +33,11 @@ class PlainXProgram {
  public:
   PlainXProgram(VelmoraProcess& app, const wchar_t* desktop) : desktop_(desktop) {
     std::wstring exe = app.path(L"velmora.exe");
-    std::wstring cmd = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.lpDesktop = desktop_.data();
     PROCESS_INFORMATION pi{};
-    if (!testsupport::startProgram(exe, cmd, app.directory(), si, pi)) return;
+    if (!testsupport::startProgram(exe, L"", app.directory(), si, pi)) return;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     // The desktop comes into being while the program starts.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "programs/program_file.h"
+#include "tests/support/start_program.h"
 #include "velmora_harness.h"
 
 using e2e::VelmoraProcess;
@@ -489,10 +490,9 @@ class SecondInstance {
   ~SecondInstance() { kill(); }
   bool start(const VelmoraProcess& app) {
     std::wstring exe = app.path(L"velmora.exe");
-    std::wstring command = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!testsupport::startProgram(exe, command, app.directory(), si, pi_)) return false;
+    if (!testsupport::startProgram(exe, L"", app.directory(), si, pi_)) return false;
     return e2e::waitFor([&] {
       window_ = nullptr;
       EnumWindows(findWindow, reinterpret_cast<LPARAM>(this));

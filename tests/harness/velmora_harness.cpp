@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/dib_surface.h"
+#include "tests/support/start_program.h"
 #include "tests/support/system_time.h"
 #include "tests/support/whole_file.h"
 
@@ -351,8 +352,6 @@ bool VelmoraProcess::start(const std::wstring& arguments) {
     closeHandles();
 
     std::wstring exe = path(L"velmora.exe");
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
     std::wstring environment;
     LPWCH strings = GetEnvironmentStringsW();
     for (const wchar_t* p = strings; *p; p += wcslen(p) + 1)
@@ -362,7 +361,7 @@ bool VelmoraProcess::start(const std::wstring& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!testsupport::startProgram(exe, commandLine, dir_, startup, info, CREATE_UNICODE_ENVIRONMENT, environment.data()))
+    if (!testsupport::startProgram(exe, arguments, dir_, startup, info, CREATE_UNICODE_ENVIRONMENT, environment.data()))
         return fail(lastErrorText(L"cannot start " + exe));
     CloseHandle(info.hThread);
     process_ = info.hProcess;

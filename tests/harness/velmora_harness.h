@@ -18,8 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/start_program.h"
-
 namespace e2e {
 
 // Polls pred every pollMs until it returns true (then true) or timeoutMs has

@@ -581,7 +581,7 @@ TEST_F(ProgramMove, OnlyARecordOfNoRunningInstanceIsRecovered) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION other{};
-  ASSERT_TRUE(testsupport::startProgram(self, std::wstring(L"\"") + self + L"\"", L"", startup, other, CREATE_SUSPENDED));
+  ASSERT_TRUE(testsupport::startProgram(self, L"", L"", startup, other, CREATE_SUSPENDED));
   FILETIME created{}, unused[3];
   GetProcessTimes(other.hProcess, &created, &unused[0], &unused[1], &unused[2]);
   wchar_t record[128];
