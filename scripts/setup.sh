@@ -49,8 +49,44 @@ install_missing() {
         dpkg --add-architecture i386
     fi
     echo "setup.sh: installing ${missing[*]}" >&2
-    DEBIAN_FRONTEND=noninteractive apt-get update -q >&2
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" >&2
+    update_package_lists
+    apt_install "${missing[@]}" && return 0
+    # A mirror caught mid-sync can leave one index unreadable (seen: bookworm-security's
+    # i386 list). The install then finds amd64 libraries at security versions whose i386
+    # twins exist only in the main archive, and a multi-arch pair must share a version.
+    # Preferring the main archive keeps both architectures on one version.
+    local codename
+    codename="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+    if [ "$lists_complete" = 0 ] && [ -n "$codename" ]; then
+        echo "setup.sh: the install failed with a package list missing; installing again from $codename's main archive (apt-get install -t $codename)" >&2
+        apt_install -t "$codename" "${missing[@]}" && return 0
+    fi
+    echo "setup.sh: could not install ${missing[*]} (see apt's messages above);" \
+         "if apt said 'Mirror sync in progress', wait a while and run this command again" >&2
+    exit 1
+}
+
+apt_install() {
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@" >&2
+}
+
+# Reads the package lists once per set-up. A mirror in the middle of a sync serves an
+# index of the wrong size for a while, so a failed update is tried again after a pause;
+# lists_complete says whether every index was read in the end.
+lists_read=0
+lists_complete=1
+update_package_lists() {
+    [ "$lists_read" = 1 ] && return 0
+    lists_read=1
+    local attempt pause="${VELMORA_APT_RETRY_PAUSE:-15}"
+    for attempt in 1 2 3; do
+        DEBIAN_FRONTEND=noninteractive apt-get update -q >&2 && return 0
+        [ "$attempt" = 3 ] && break
+        echo "setup.sh: apt-get update failed (attempt $attempt of 3); trying again in $pause s" >&2
+        sleep "$pause"
+    done
+    echo "setup.sh: some package lists could not be read; going on with those that were" >&2
+    lists_complete=0
 }
 
 install_missing "${packages[@]}"
