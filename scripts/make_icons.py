@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Velmora's stopwatch picture and writes the three program icons.
+"""Draws Velmora's stopwatch picture and writes the four program icons.
 
     python3 scripts/make_icons.py
 
