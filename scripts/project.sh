@@ -3,9 +3,12 @@
 #
 #   build_path <default>        BUILD = full path of BUILD_DIR (default <default>, in the project folder)
 #   build_folder <default>      the same, made if missing
-#   runs_32bit_programs         true when this machine can start a 32-bit program (Wine's
-#                               32-bit loader); a kernel with its 32-bit support turned off
-#                               (its log says "32-bit emulation disabled") cannot
+#   runs_32bit_programs         true when the programs run here are the 32-bit ones: this
+#                               machine can start a 32-bit program (Wine's 32-bit loader; a
+#                               kernel with its 32-bit support turned off, whose log says
+#                               "32-bit emulation disabled", cannot) and VELMORA_FORCE_64BIT=1
+#                               does not ask for the 64-bit path
+#   why_64bit                   one line: why the 64-bit build is the one run here
 #   configure_build <toolchain> [cmake options...]
 #                               configures BUILD for Release with that toolchain file; the output
 #                               goes to BUILD/configure.log and is shown when configuring fails
@@ -39,5 +42,13 @@ configure_build() {
 }
 
 runs_32bit_programs() {
-    /usr/lib/wine/wine --version </dev/null >/dev/null 2>&1
+    [ "${VELMORA_FORCE_64BIT:-0}" != 1 ] && /usr/lib/wine/wine --version </dev/null >/dev/null 2>&1
+}
+
+why_64bit() {
+    if [ "${VELMORA_FORCE_64BIT:-0}" = 1 ]; then
+        echo "VELMORA_FORCE_64BIT=1 asks for the 64-bit path"
+    else
+        echo "this machine cannot run 32-bit programs (the kernel's 32-bit support is off)"
+    fi
 }

@@ -90,8 +90,8 @@ update_package_lists() {
 }
 
 install_missing "${packages[@]}"
-# Where the kernel cannot run 32-bit programs, the tests run the 64-bit build under
-# 64-bit Wine (scripts/build.sh).
+# Where the kernel cannot run 32-bit programs (or VELMORA_FORCE_64BIT=1), the tests run the
+# 64-bit build under 64-bit Wine (scripts/build.sh).
 if ! runs_32bit_programs; then
     install_missing g++-mingw-w64-x86-64 wine64
 fi
