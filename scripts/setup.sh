@@ -61,8 +61,14 @@ install_missing() {
         echo "setup.sh: the install failed with a package list missing; installing again from $codename's main archive (apt-get install -t $codename)" >&2
         apt_install -t "$codename" "${missing[@]}" && return 0
     fi
-    echo "setup.sh: could not install ${missing[*]} (see apt's messages above);" \
-         "if apt said 'Mirror sync in progress', wait a while and run this command again" >&2
+    if [ "$lists_complete" = 0 ]; then
+        echo "setup.sh: could not install ${missing[*]}: a package list could not be read" \
+             "(apt's messages above; 'Mirror sync in progress?' means the mirror is being updated);" \
+             "wait a while, an hour at most, and run this command again" >&2
+    else
+        echo "setup.sh: apt-get could not install ${missing[*]} (its messages are above);" \
+             "put right what it names and run this command again" >&2
+    fi
     exit 1
 }
 
