@@ -16,9 +16,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 seconds="${VELMORA_PEER_SECONDS:-60}"
 rounds="${VELMORA_PEER_STARTS:-7}"
 
+# The peer has the word size of the build measured.
+if [ "$(cat "$BUILD/wine-arch")" = win64 ]; then
+    clocks=(/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/clock.exe /usr/lib/wine/x86_64-windows/clock.exe)
+else
+    clocks=(/usr/lib/i386-linux-gnu/wine/i386-windows/clock.exe /usr/lib/wine/i386-windows/clock.exe)
+fi
 clock=""
-for c in /usr/lib/i386-linux-gnu/wine/i386-windows/clock.exe /usr/lib/wine/i386-windows/clock.exe \
-         "$WINEPREFIX/drive_c/windows/system32/clock.exe"; do
+for c in "${clocks[@]}" "$WINEPREFIX/drive_c/windows/system32/clock.exe"; do
     if [ -f "$c" ]; then clock="$c"; break; fi
 done
 [ -n "$clock" ] || { echo "peer.sh: Wine's clock.exe not found" >&2; exit 1; }
@@ -164,6 +169,7 @@ mem_p="$(calc 1 "$rp / 1024")"
 
 echo
 echo "Velmora (count-down, seconds shown) / Wine clock.exe (seconds shown), 300 x 200, ${span} s"
+echo "measured: $bench_measures; peer $clock"
 printf '%-44s %12s / %-12s %s\n' "figure" "Velmora" "peer" "ratio"
 row() { printf '%-44s %12s / %-12s %s\n' "$1" "$2" "$3" "$(calc 2 "$2 / ($3 > 0 ? $3 : 1)")"; }
 row "CPU time per minute (ms)" "$cpu_v" "$cpu_p"

@@ -12,6 +12,7 @@ mkdir -p "$BUILD/bench-run"
 child() { env -u LANG -u LC_ALL bash "$@" || echo "($(basename "$1") failed: see above)"; }
 {
     echo "Velmora benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(wine --version)"
+    echo "measured: $bench_measures"
     child "$bench_dir/paint.sh" 1000
     echo
     child "$bench_dir/peer.sh"

@@ -5,7 +5,9 @@
 #     changes are not part of it; VELMORA_SKIP_TWIN_BUILD=1 skips this step);
 #  2. unzips the package into an empty folder, checks that velmora.exe imports system DLLs
 #     only, starts it under a private Wine session, waits for its painted window, checks that
-#     its settings file appears beside it, and closes it.
+#     its settings file appears beside it, and closes it. Where this machine cannot run 32-bit
+#     programs (or VELMORA_FORCE_64BIT=1) it stops before the start and says so: the package
+#     holds the 32-bit program, and building and comparing it needs no Wine.
 #
 #   bash scripts/check-release.sh                  # <build-release>/velmora-*-win32.zip
 #   bash scripts/check-release.sh path/to/velmora-<version>-win32.zip
@@ -33,6 +35,7 @@ fail() {
     exit 1
 }
 
+twins_checked="the twin build was skipped"
 if [ "${VELMORA_SKIP_TWIN_BUILD:-0}" != 1 ]; then
     commit="$(git -C "$root" rev-parse HEAD)"
     echo "== two packages of commit $commit, built in separate folders"
@@ -63,6 +66,7 @@ if [ "${VELMORA_SKIP_TWIN_BUILD:-0}" != 1 ]; then
         "sha256 $(sha256sum "$first" | cut -d' ' -f1)"
     rm -rf "$twins"
     trap - EXIT
+    twins_checked="two packages of this commit are byte-identical"
 fi
 
 echo "== package $zip"
@@ -96,6 +100,13 @@ for dll in $dlls; do
     fi
 done
 [ $bad -eq 0 ] || fail "velmora.exe needs DLLs that Windows does not have"
+
+if ! runs_32bit_programs; then
+    echo "check-release.sh: the package's files and imports check out ($twins_checked), but its" \
+        "velmora.exe was NOT started: $(why_64bit), and the package holds the 32-bit program;" \
+        "run this check on a machine that runs 32-bit programs to see it start"
+    exit 0
+fi
 
 echo "== start under Wine"
 cmake --build "$BUILD" --target velmora_probe_bench -j2 >/dev/null
