@@ -1,7 +1,11 @@
-// The function keys: the accelerator table in the resources and what each key sends.
+// The function keys: the accelerator table in the resources and what each key sends; and
+// the common controls that the manifest in the same resources selects.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cwctype>
+#include <string>
 #include <vector>
 
 namespace {
@@ -71,4 +75,19 @@ TEST(Accelerators, EachFunctionKeyReachesItsCommandThroughTranslation) {
     EXPECT_EQ(commandsSeen[0], (1 << 16) | k.command);  // notification 1: from an accelerator
   }
   DestroyWindow(window);
+}
+
+// Version 6 comes from the side-by-side assembly of the process's own architecture. A manifest
+// naming x86 in a 64-bit program makes the loader pick the 32-bit assembly, or none at all.
+TEST(Manifest, SelectsCommonControlsSixOfTheProgramsOwnArchitecture) {
+  InitCommonControls();
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  ASSERT_NE(controls, nullptr);
+  wchar_t path[MAX_PATH] = L"";
+  ASSERT_GT(GetModuleFileNameW(controls, path, MAX_PATH), 0u);
+  std::wstring lower = path;
+  for (wchar_t& c : lower) c = towlower(c);
+  const wchar_t* assembly = sizeof(void*) == 8 ? L"\\amd64_microsoft.windows.common-controls_6595b64144ccf1df_6."
+                                               : L"\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+  EXPECT_NE(lower.find(assembly), std::wstring::npos) << path;
 }
