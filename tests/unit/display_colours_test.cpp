@@ -106,6 +106,22 @@ TEST_F(Colours, BackgroundColourReplacesTheBrushAndIsNeverComparedWithTheKey) {
   EXPECT_LT(at[1], at[2]);
 }
 
+TEST(PausedColour, HalfwayToTheBackgroundOrToBlackOrWhiteAndNeverTheKey) {
+  const COLORREF key = RGB(111, 111, 111);
+  struct Case {
+    const char* what;
+    COLORREF text, background, paused;
+  } cases[] = {
+      {"black on white", RGB(0, 0, 0), RGB(255, 255, 255), RGB(127, 127, 127)},
+      {"red on white", RGB(255, 0, 0), RGB(255, 255, 255), RGB(255, 127, 127)},
+      {"white on the untouched white of a see-through window", RGB(255, 255, 255), RGB(255, 255, 255),
+       RGB(127, 127, 127)},
+      {"black on navy: too alike, towards white", RGB(0, 0, 0), RGB(0, 0, 128), RGB(127, 127, 127)},
+      {"halfway is the key", RGB(222, 222, 222), RGB(0, 0, 0), RGB(110, 110, 110)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(pausedTextColour(c.text, c.background, key), c.paused) << c.what;
+}
+
 TEST_F(Colours, FontTakesFaceWeightAndItalicButNotTheSize) {
   LOGFONTW font{};
   font.lfHeight = -96;  // 72 points

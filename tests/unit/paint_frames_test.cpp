@@ -28,6 +28,13 @@ size_t differingPixels(int W, int H, const FrameInputs& in) {
   return testsupport::differingPixels(kept, fresh);
 }
 
+size_t differingFreshFrames(int W, int H, const FrameInputs& a, const FrameInputs& b) {
+  DibSurface first(nullptr, W, H), second(nullptr, W, H);
+  composeFreshFrame(first.dc(), W, H, a);
+  composeFreshFrame(second.dc(), W, H, b);
+  return testsupport::differingPixels(first, second);
+}
+
 FrameInputs running(uint32_t ms, bool showSeconds, int W, int H) {
   FrameInputs in{};
   in.framed = true;
@@ -98,6 +105,13 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
       return in;
     };
   };
+  auto paused = [&](std::function<FrameInputs()> frame) {
+    return [frame] {
+      FrameInputs in = frame();
+      in.paused = true;
+      return in;
+    };
+  };
   auto none = [] {};
   const Step steps[] = {
       {"idle E", [&] { return idle(30, 3, 0, W, H); }, none},
@@ -116,6 +130,7 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
       {"D an hour on", hmOff(2 * DAY + 2 * HR + 59 * M), none},
       {"E running", hmsOn(2 * DAY + 3 * HR + 25 * M + 45 * S), none},
       {"E a second on", hmsOn(2 * DAY + 3 * HR + 25 * M + 44 * S), none},
+      {"E paused", paused(hmsOn(2 * DAY + 3 * HR + 25 * M + 44 * S)), none},
       {"text colour", hmsOn(2 * DAY + 3 * HR + 25 * M + 43 * S), [] { textColour = RGB(200, 0, 40); }},
       {"background brush", hmsOn(2 * DAY + 3 * HR + 25 * M + 42 * S),
        [] {
@@ -124,6 +139,7 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
        }},
       {"wider: one row", hmsOn(3 * HR + 25 * M + 45 * S), [&] { W = 640, H = 360; }},
       {"one row, a minute on", hmsOn(3 * HR + 24 * M + 59 * S), none},
+      {"one row paused", paused(hmsOn(3 * HR + 24 * M + 59 * S)), none},
       {"italic", hmsOn(3 * HR + 24 * M + 58 * S), [] { FONT_ITALIC = 1; }},
       {"italic, a second on", hmsOn(3 * HR + 24 * M + 57 * S), none},
       {"italic, an hour on", hmsOn(2 * HR + 59 * M + 59 * S), none},
@@ -133,17 +149,27 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
          loadBackgroundImage();
        }},
       {"image, a second on", hmsOn(2 * HR + 59 * M + 57 * S), none},
+      {"image paused", paused(hmsOn(2 * HR + 59 * M + 57 * S)), none},
+      {"image continued", hmsOn(2 * HR + 59 * M + 57 * S), none},
       {"image, a minute on", hmsOn(2 * HR + 58 * M + 59 * S), none},
       {"frameless without the keyed image", frameless(2 * HR + 58 * M + 58 * S), none},
+      {"frameless paused", paused(frameless(2 * HR + 58 * M + 58 * S)), none},
       {"frameless, keyed image", frameless(2 * HR + 58 * M + 57 * S), [] { BG_IMG_TOUKA = 1; }},
       {"keyed image, a second on", frameless(2 * HR + 58 * M + 56 * S), none},
+      {"keyed image paused", paused(frameless(2 * HR + 58 * M + 56 * S)), none},
       {"image reloaded", frameless(2 * HR + 58 * M + 55 * S), [] { loadBackgroundImage(); }},
       {"smaller window", frameless(2 * HR + 58 * M + 54 * S), [&] { W = 301, H = 171; }},
       {"image off", hmsOn(2 * HR + 58 * M + 53 * S), [] { ENABLE_BG_IMG = 0; }},
   };
   for (const Step& s : steps) {
     s.change();
-    EXPECT_EQ(differingPixels(W, H, s.frame()), 0u) << s.what;
+    const FrameInputs in = s.frame();
+    EXPECT_EQ(differingPixels(W, H, in), 0u) << s.what;
+    if (in.paused) {
+      FrameInputs going = in;
+      going.paused = false;
+      EXPECT_GT(differingFreshFrames(W, H, in, going), 0u) << s.what << ": looks paused";
+    }
   }
 }
 

@@ -3,6 +3,9 @@
 // (Wine has no shell desktop windows of its own).
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <imm.h>
+
 #include <vector>
 
 #include "tests/support/test_window.h"
@@ -119,6 +122,13 @@ TEST(ToggledForm, StylesFollowTheClickThroughModeAndTheEmbedding) {
     EXPECT_EQ(f.clearAttributes, c.clears);
     EXPECT_EQ(f.applyAttributes, c.applies);
   }
+}
+
+// Wine has no Japanese input method; what it would take Space from is the input context.
+TEST_F(MainWindowLook, TheWindowHasNoInputContextSoAnInputMethodLeavesSpaceAlone) {
+  HIMC context = ImmGetContext(createMain(50, 50, 300, 200));
+  EXPECT_EQ(context, nullptr);
+  if (context) ImmReleaseContext(window_, context);
 }
 
 TEST_F(MainWindowLook, FramelessFormIsLayeredWithKeyAndAlphaAndFramedFormIsNot) {
