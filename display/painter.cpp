@@ -97,7 +97,7 @@ FrameLook currentLook(bool framed, bool paused) {
     GetObjectW(framed ? backgroundBrush : keyColorBrush, sizeof brush, &brush);
     look.fill = brush.lbColor;
   }
-  look.text = paused ? pausedTextColour(textColour, backgroundColour, transparentKeyColor) : textColour;
+  look.text = paused ? pausedTextColour(textColour, backgroundColour, transparentKeyColor) : textColour.load();
   look.fontWeight = FONT_WEIGHT;
   look.fontItalic = FONT_ITALIC;
   wcscpy_s(look.fontName, FONT_NAME);

@@ -107,19 +107,14 @@ TEST_F(Colours, BackgroundColourReplacesTheBrushAndIsNeverComparedWithTheKey) {
 }
 
 TEST(PausedColour, HalfwayToTheBackgroundOrToBlackOrWhiteAndNeverTheKey) {
-  const COLORREF key = RGB(111, 111, 111);
   struct Case {
-    const char* what;
     COLORREF text, background, paused;
-  } cases[] = {
-      {"black on white", RGB(0, 0, 0), RGB(255, 255, 255), RGB(127, 127, 127)},
-      {"red on white", RGB(255, 0, 0), RGB(255, 255, 255), RGB(255, 127, 127)},
-      {"white on the untouched white of a see-through window", RGB(255, 255, 255), RGB(255, 255, 255),
-       RGB(127, 127, 127)},
-      {"black on navy: too alike, towards white", RGB(0, 0, 0), RGB(0, 0, 128), RGB(127, 127, 127)},
-      {"halfway is the key", RGB(222, 222, 222), RGB(0, 0, 0), RGB(110, 110, 110)},
-  };
-  for (const Case& c : cases) EXPECT_EQ(pausedTextColour(c.text, c.background, key), c.paused) << c.what;
+  } cases[] = {{RGB(0, 0, 0), RGB(255, 255, 255), RGB(127, 127, 127)},
+               {RGB(255, 0, 0), RGB(255, 255, 255), RGB(255, 127, 127)},
+               {RGB(255, 255, 255), RGB(255, 255, 255), RGB(127, 127, 127)},  // as light: towards black
+               {RGB(0, 0, 0), RGB(0, 0, 128), RGB(127, 127, 127)},            // about as dark: towards white
+               {RGB(222, 222, 222), RGB(0, 0, 0), RGB(110, 110, 110)}};       // halfway is the key
+  for (const Case& c : cases) EXPECT_EQ(pausedTextColour(c.text, c.background, RGB(111, 111, 111)), c.paused);
 }
 
 TEST_F(Colours, FontTakesFaceWeightAndItalicButNotTheSize) {

@@ -281,7 +281,7 @@ void collectAccessKeyClashes(HMENU menu, std::wstring& clashes) {
     wchar_t text[1024] = L"";
     GetMenuStringW(menu, i, text, 1024, MF_BYPOSITION);
     const wchar_t* mark = wcsstr(text, L"(&");
-    if (mark && keys.find(mark[2]) != std::wstring::npos) clashes += text + std::wstring(L"\n");
+    if (mark && keys.find(mark[2]) != std::wstring::npos) clashes += text;
     if (mark) keys += mark[2];
     if (HMENU sub = GetSubMenu(menu, i)) collectAccessKeyClashes(sub, clashes);
   }
