@@ -168,7 +168,7 @@ ContextMenuState currentMenuState() {
 }
 
 const wchar_t* pauseLabel(const ContextMenuState& s) {
-  return s.pausable && s.pauseWanted ? L"再開(&P)\tSpace" : L"一時停止(&P)\tSpace";
+  return s.pausable && s.pauseWanted ? L"再開(&I)\tSpace" : L"一時停止(&I)\tSpace";
 }
 
 HMENU buildContextMenu(const ContextMenuState& s) {

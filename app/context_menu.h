@@ -28,7 +28,7 @@ std::wstring programListLabel(const wchar_t* name, int index);      // "%s(&%d)"
 std::wstring selectedProgramLabel(const wchar_t* name, int index);  // "%s(&S)"
 std::wstring editProgramLabel(const wchar_t* name, int index);      // "「%s」を編集(&H)"
 
-// The pause item: "再開(&P)\tSpace" for a paused run, "一時停止(&P)\tSpace" otherwise.
+// The pause item: "再開(&I)\tSpace" for a paused run, "一時停止(&I)\tSpace" otherwise.
 const wchar_t* pauseLabel(const ContextMenuState& state);
 
 HMENU buildContextMenu(const ContextMenuState& state);

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <imm.h>
 #include <shellapi.h>
 
 #include "app/context_menu.h"
@@ -149,6 +150,9 @@ void onCommand(HWND window, int id) {
 
 void onCreate(HWND window) {
   mainWindow = window;
+  // The window takes no text. With an input context, a Japanese input method that is on takes
+  // Space for itself (VK_PROCESSKEY) and the pause key does nothing.
+  ImmAssociateContextEx(window, nullptr, 0);
   applyClickThroughAtStart(window);
   loadBackgroundImage();
   taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");

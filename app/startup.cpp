@@ -32,7 +32,17 @@ ATOM registerMainWindowClass(HINSTANCE instance) {
   return RegisterClassExW(&wc);
 }
 
+namespace {
+
+// The show commands that leave the keyboard where it is.
+bool showsWithoutActivating(int showCommand) {
+  return showCommand == SW_SHOWNOACTIVATE || showCommand == SW_SHOWNA || showCommand == SW_SHOWMINNOACTIVE;
+}
+
+}  // namespace
+
 HWND createMainWindow(HINSTANCE instance, int showCommand) {
+  const bool quiet = showsWithoutActivating(showCommand);
   DWORD exStyle = ((IN_TRAY || ALWAYS_TRAY) && HIDE_TASKBAR) ? WS_EX_TOOLWINDOW : 0;
   HWND window;
   int iconic = 0, zoomed = 0;
@@ -45,15 +55,18 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     int layered = readWindowInt(L"LAYERED", 0);
     iconic = readWindowInt(L"ICONIC", 0);
     zoomed = readWindowInt(L"ZOOMED", 0);
+    // Every way of showing a window maximised activates it, but one made maximised is shown
+    // as it is by SW_SHOWNA.
+    const DWORD maximised = zoomed && quiet && UNTOUCHABLE != 2 ? WS_MAXIMIZE : 0;
     if (layered) {
       if (UNTOUCHABLE) exStyle |= WS_EX_TRANSPARENT;
       exStyle |= WS_EX_LAYERED;
       window = CreateWindowExW(exStyle, L"VELMORA", L"Velmora",
-                               WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, left, top,
+                               WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | maximised, left, top,
                                width, height, nullptr, nullptr, instance, nullptr);
       if (window) applyLayeredAttributes(window);
     } else {
-      window = CreateWindowExW(exStyle, L"VELMORA", L"Velmora", WS_OVERLAPPEDWINDOW, left, top,
+      window = CreateWindowExW(exStyle, L"VELMORA", L"Velmora", WS_OVERLAPPEDWINDOW | maximised, left, top,
                                width, height, nullptr, nullptr, instance, nullptr);
     }
   } else {
@@ -67,17 +80,17 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
   if (Z_ORDER == 2 && !embedInDesktop(window)) Z_ORDER = 0;  // the file keeps 2
 
   if (UNTOUCHABLE == 2) {
-    ShowWindow(window, SW_SHOW);
+    ShowWindow(window, quiet ? SW_SHOWNA : SW_SHOW);
   } else if (WIN_SAVE) {
     if (zoomed)
-      ShowWindow(window, SW_SHOWMAXIMIZED);
+      ShowWindow(window, quiet ? SW_SHOWNA : SW_SHOWMAXIMIZED);
     else if (iconic)
-      ShowWindow(window, SW_SHOWMINIMIZED);
+      ShowWindow(window, quiet ? SW_SHOWMINNOACTIVE : SW_SHOWMINIMIZED);
     else if (Z_ORDER != 2)
-      ShowWindow(window, SW_SHOW);
+      ShowWindow(window, quiet ? SW_SHOWNA : SW_SHOW);
     else {
-      ShowWindow(window, SW_SHOWMINIMIZED);
-      ShowWindow(window, SW_RESTORE);
+      ShowWindow(window, quiet ? SW_SHOWMINNOACTIVE : SW_SHOWMINIMIZED);
+      ShowWindow(window, quiet ? SW_SHOWNOACTIVATE : SW_RESTORE);
     }
   } else {
     ShowWindow(window, showCommand);
@@ -86,7 +99,7 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
   // The read-out first: the tray icon (a call that waits for the shell) comes right after.
   UpdateWindow(window);
   if (ALWAYS_TRAY || (Z_ORDER == 2 && IsIconic(window))) addTrayIcon(window);
-  if (Z_ORDER == 1) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (Z_ORDER == 1) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return window;
 }
 
@@ -178,6 +191,9 @@ int runVelmoraWindow(HINSTANCE instance, int showCommand) {
       SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(CMD_STOP_ALARM, 1), 0);
       continue;
     }
+    // A held key repeats its WM_KEYDOWN with bit 30 set (it was down already): a held Space
+    // pauses once, it does not toggle the pause on and off.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_SPACE && (message.lParam & (1 << 30))) continue;
     if (!TranslateAcceleratorW(mainWindow, accelerators, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);

@@ -1,5 +1,6 @@
 #include "display/colours_and_font.h"
 
+#include <cstdlib>
 #include <cwchar>
 
 #include "common/late_libraries.h"
@@ -16,6 +17,25 @@ HBRUSH keyColorBrush = nullptr;
 COLORREF keyColourAvoiding(COLORREF key, COLORREF text) {
   if ((key & 0xFFFFFF) == (text & 0xFFFFFF)) return key ^ 0x010101;
   return key;
+}
+
+namespace {
+
+int lightness(COLORREF c) { return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000; }
+
+}  // namespace
+
+COLORREF pausedTextColour(COLORREF text, COLORREF background, COLORREF key) {
+  // A background about as light as the text would leave a halfway colour that looks like the
+  // text itself (white digits over a see-through window whose background is still white).
+  constexpr int kClearlyApart = 96;
+  const int textLightness = lightness(text);
+  if (std::abs(textLightness - lightness(background)) < kClearlyApart)
+    background = textLightness < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+  const COLORREF half = RGB((GetRValue(text) + GetRValue(background)) / 2, (GetGValue(text) + GetGValue(background)) / 2,
+                            (GetBValue(text) + GetBValue(background)) / 2);
+  // Digits in the key colour would be holes in the see-through window, clicks going through.
+  return keyColourAvoiding(half, key);
 }
 
 namespace {

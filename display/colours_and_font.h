@@ -10,6 +10,10 @@ extern HBRUSH keyColorBrush;                 // solid brush of transparentKeyCol
 // The key colour moved off the text colour: XOR 0x010101 when their low 24 bits are equal.
 COLORREF keyColourAvoiding(COLORREF key, COLORREF text);
 
+// The digits' colour of a paused read-out: halfway between the text colour and the background
+// colour, or black or white when the background is about as light as the text; never the key.
+COLORREF pausedTextColour(COLORREF text, COLORREF background, COLORREF key);
+
 using ColourApply = void (*)(HWND window, COLORREF colour);
 
 // The colour chooser from initial; on OK runs apply with the chosen colour.

@@ -82,7 +82,7 @@ RECT drawPiece(HDC dc, const TextPiece& p, int W, int H) {
   return bounds;
 }
 
-FrameLook currentLook(bool framed) {
+FrameLook currentLook(bool framed, bool paused) {
   FrameLook look;
   if (ENABLE_BG_IMG && backgroundImage) {
     if (framed)
@@ -97,7 +97,7 @@ FrameLook currentLook(bool framed) {
     GetObjectW(framed ? backgroundBrush : keyColorBrush, sizeof brush, &brush);
     look.fill = brush.lbColor;
   }
-  look.text = textColour;
+  look.text = paused ? pausedTextColour(textColour, backgroundColour, transparentKeyColor) : textColour.load();
   look.fontWeight = FONT_WEIGHT;
   look.fontItalic = FONT_ITALIC;
   wcscpy_s(look.fontName, FONT_NAME);
@@ -141,7 +141,7 @@ void updateBackBuffer(int W, int H, const FrameInputs& in) {
                                                                in.intervalSeconds);
   const std::vector<TextPiece> pieces =
       layoutPieces(layout, frameTwoRows(in, layout), FONT_ITALIC != 0, W, H, fields);
-  const FrameLook look = currentLook(in.framed);
+  const FrameLook look = currentLook(in.framed, in.paused);
   HDC stretched = look.image ? stretchedBackgroundImage(dc, look.image, W, H) : nullptr;
   // Without a kept stretched image no part of the background can be put back alone.
   const bool complete = !look.image || stretched;
@@ -194,6 +194,7 @@ FrameInputs captureFrameInputs(HWND window) {
   in.outerHeight = outer.bottom - outer.top;
   // One snapshot: the timer thread may change these between two reads.
   in.running = targetTick.load() != 0;
+  in.paused = in.running && paused.load() != 0;
   in.remainingMs = remainingMs.load();
   in.intervalHours = intervalHours;
   in.intervalMinutes = intervalMinutes;

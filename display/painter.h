@@ -8,6 +8,7 @@ struct FrameInputs {
   bool framed;            // the window has a caption or a sizing frame
   int outerWidth, outerHeight;  // GetWindowRect of the window
   bool running;
+  bool paused;            // a running count-down that stands still
   uint32_t remainingMs;
   int intervalHours, intervalMinutes, intervalSeconds;
   bool showSeconds;

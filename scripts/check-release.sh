@@ -88,7 +88,7 @@ dlls="$(i686-w64-mingw32-objdump -p "$dir/velmora.exe" | sed -n 's/^\s*DLL Name:
 [ -n "$dlls" ] || fail "objdump found no imports"
 # The system's own DLLs; anything else (lib*.dll, the MinGW runtime) would have to be shipped.
 system_dlls=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll"
-system_dlls+=" shlwapi.dll winmm.dll uxtheme.dll advapi32.dll msvcrt.dll ole32.dll oleaut32.dll "
+system_dlls+=" shlwapi.dll winmm.dll imm32.dll uxtheme.dll advapi32.dll msvcrt.dll ole32.dll oleaut32.dll "
 bad=0
 for dll in $dlls; do
     lower="$(echo "$dll" | tr 'A-Z' 'a-z')"

@@ -22,9 +22,7 @@ bool repeatFollows(int timerLoop, int kind, int timeOfDayLoop) {
 void showTimeUpBox(HWND window, const wchar_t* text, const wchar_t* caption) {
   // The window thread flashes: FlashWindowEx waits for the window's thread.
   PostMessageW(window, WM_FLASH_WINDOW, 1, 0);
-  // A program in the background may not take the foreground: the box comes to the front
-  // anyway, and the flashing taskbar button tells where it came from.
-  MessageBoxW(window, text, caption, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+  MessageBoxW(window, text, caption, kTimeUpBoxFlags);
   PostMessageW(window, WM_FLASH_WINDOW, 0, 0);
 }
 

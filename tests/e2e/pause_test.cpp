@@ -68,6 +68,27 @@ TEST(PauseE2E, ProgramStepPausedPastItsEndShowsItsMessageOnlyAfterContinuing) {
   EXPECT_TRUE(app.close());
 }
 
+// Default colours: black digits on white, paused halfway, in grey.
+TEST(PauseE2E, AHeldSpacePausesOnceAndThePausedReadOutIsGrey) {
+  VelmoraProcess app;
+  auto shows = [&](uint32_t digits, uint32_t absent) {
+    return e2e::waitFor([&] { e2e::Capture c = app.capture(); return c.count(digits) && !c.count(absent); }, 3000);
+  };
+  ASSERT_TRUE(app.writeSettings(kQuiet));
+  ASSERT_TRUE(app.start(L"600")) << app.lastError();
+  EXPECT_TRUE(shows(0x000000, 0x7F7F7F));
+  // The first WM_KEYDOWN, three auto-repeats (bit 30: the key was down already), WM_KEYUP.
+  const LPARAM scan = LPARAM(MapVirtualKeyW(VK_SPACE, MAPVK_VK_TO_VSC)) << 16 | 1;
+  for (LPARAM bits : {0, 1 << 30, 1 << 30, 1 << 30}) ASSERT_TRUE(app.post(WM_KEYDOWN, VK_SPACE, scan | bits));
+  ASSERT_TRUE(app.post(WM_KEYUP, VK_SPACE, scan | 3 << 30));
+  EXPECT_TRUE(app.waitForTitle(kInterval + L"一時停止中 - Velmora")) << app.title();
+  EXPECT_TRUE(shows(0x7F7F7F, 0x000000));
+  e2e::saveShot(app.capture(), L"paused-framed");
+  pressSpace(app, kInterval, false);
+  EXPECT_TRUE(shows(0x000000, 0x7F7F7F));
+  EXPECT_TRUE(app.close());
+}
+
 TEST(PauseE2E, PausedRunSurvivesARestartPausedWithTheSameTimeLeft) {
   VelmoraProcess app;
   ASSERT_TRUE(app.writeSettings(kQuiet));

@@ -196,6 +196,12 @@ TEST(TimeUp, CaptionNamesTheRepeatFromTheSecondEndOn) {
   }
 }
 
+// Wine has no foreground lock, so only the flags can show that the box does not take the keyboard.
+TEST(TimeUp, BoxStaysOnTopWithoutForcingItsWayToTheForeground) {
+  EXPECT_EQ(kTimeUpBoxFlags & MB_SETFOREGROUND, 0u);
+  EXPECT_EQ(kTimeUpBoxFlags & MB_TOPMOST, (UINT)MB_TOPMOST);
+}
+
 TEST(TimeUp, RepeatFollowsIntervalEndsAndTimeOfDayEndsOnlyWhenAllowed) {
   struct Case {
     int loop, kind, timeOfDayLoop;

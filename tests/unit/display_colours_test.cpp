@@ -106,6 +106,17 @@ TEST_F(Colours, BackgroundColourReplacesTheBrushAndIsNeverComparedWithTheKey) {
   EXPECT_LT(at[1], at[2]);
 }
 
+TEST(PausedColour, HalfwayToTheBackgroundOrToBlackOrWhiteAndNeverTheKey) {
+  struct Case {
+    COLORREF text, background, paused;
+  } cases[] = {{RGB(0, 0, 0), RGB(255, 255, 255), RGB(127, 127, 127)},
+               {RGB(255, 0, 0), RGB(255, 255, 255), RGB(255, 127, 127)},
+               {RGB(255, 255, 255), RGB(255, 255, 255), RGB(127, 127, 127)},  // as light: towards black
+               {RGB(0, 0, 0), RGB(0, 0, 128), RGB(127, 127, 127)},            // about as dark: towards white
+               {RGB(222, 222, 222), RGB(0, 0, 0), RGB(110, 110, 110)}};       // halfway is the key
+  for (const Case& c : cases) EXPECT_EQ(pausedTextColour(c.text, c.background, RGB(111, 111, 111)), c.paused);
+}
+
 TEST_F(Colours, FontTakesFaceWeightAndItalicButNotTheSize) {
   LOGFONTW font{};
   font.lfHeight = -96;  // 72 points

@@ -36,7 +36,7 @@ inline void composeFreshFrame(HDC target, int W, int H, const FrameInputs& in, i
     RECT client{0, 0, W, H};
     FillRect(dc, &client, in.framed ? backgroundBrush : keyColorBrush);
   }
-  SetTextColor(dc, textColour);
+  SetTextColor(dc, in.paused ? pausedTextColour(textColour, backgroundColour, transparentKeyColor) : textColour.load());
   SetBkMode(dc, TRANSPARENT);
 
   const Layout layout = frameLayout(in);

@@ -56,7 +56,7 @@ ContextMenuState idleState() {
 // The menu with every value at 0, no names and nothing running.
 const std::vector<std::wstring> idleMenu = {
     L"タイマースタート(&S)\tF5 #1",
-    L"一時停止(&P)\tSpace #38 grey",
+    L"一時停止(&I)\tSpace #38 grey",
     L"間隔指定タイマー(&K) >",
     L"  タイマーセット(&T)\tF6 #2",
     L"  繰り返す(&K) #3",
@@ -183,10 +183,10 @@ TEST(ContextMenu, EachStateChangesExactlyItsItems) {
        {{L"タイマースタート(&S)\tF5 #1", L"タイマー終了(&S)\tF5 #1"}}},
       {"an interval or program timer runs", [](ContextMenuState& s) { s.timerRunning = s.pausable = true; },
        {{L"タイマースタート(&S)\tF5 #1", L"タイマー終了(&S)\tF5 #1"},
-        {L"一時停止(&P)\tSpace #38 grey", L"一時停止(&P)\tSpace #38"}}},
+        {L"一時停止(&I)\tSpace #38 grey", L"一時停止(&I)\tSpace #38"}}},
       {"paused", [](ContextMenuState& s) { s.timerRunning = s.pausable = s.pauseWanted = true; },
        {{L"タイマースタート(&S)\tF5 #1", L"タイマー終了(&S)\tF5 #1"},
-        {L"一時停止(&P)\tSpace #38 grey", L"再開(&P)\tSpace #38"}}},
+        {L"一時停止(&I)\tSpace #38 grey", L"再開(&I)\tSpace #38"}}},
       {"auto-close by kind with two kinds ticked",
        [](ContextMenuState& s) { s.autoCloseIndex = 1; s.autoCloseKt = 1; s.autoClosePt = 1; },
        {{L"    常に自動終了しない(&N) #17 (o)", L"    常に自動終了しない(&N) #17"},
@@ -272,4 +272,27 @@ TEST(ContextMenu, NameWithoutTerminatorIsCutAt127Characters) {
   EXPECT_EQ(editProgramLabel(full, 4), L"「" + std::wstring(127, L'x') + L"」を編集(&H)");
   EXPECT_EQ(selectedProgramLabel(L"", 7), L"プログラム_7(&S)");
   EXPECT_EQ(editProgramLabel(nullptr, 9), L"「プログラム_9」を編集(&H)");
+}
+
+// An access key shared by two items of one menu only moves between them: neither runs.
+void collectAccessKeyClashes(HMENU menu, std::wstring& clashes) {
+  std::wstring keys;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[1024] = L"";
+    GetMenuStringW(menu, i, text, 1024, MF_BYPOSITION);
+    const wchar_t* mark = wcsstr(text, L"(&");
+    if (mark && keys.find(mark[2]) != std::wstring::npos) clashes += text;
+    if (mark) keys += mark[2];
+    if (HMENU sub = GetSubMenu(menu, i)) collectAccessKeyClashes(sub, clashes);
+  }
+}
+
+TEST(ContextMenu, NoTwoItemsOfOneMenuShareAnAccessKey) {
+  ContextMenuState state = idleState();
+  state.alarmPlaying = state.timerRunning = state.pausable = true;
+  HMENU menu = buildContextMenu(state);
+  std::wstring clashes;
+  collectAccessKeyClashes(menu, clashes);
+  DestroyMenu(menu);
+  EXPECT_EQ(narrow(clashes), "");
 }

@@ -18,13 +18,13 @@ using testsupport::DibSurface;
 
 namespace {
 
-// Differing pixels of the painter's frame and the fresh one.
-size_t differingPixels(int W, int H, const FrameInputs& in) {
+// Differing pixels of the painter's frame and the fresh one (of another frame when given).
+size_t differingPixels(int W, int H, const FrameInputs& in, const FrameInputs* other = nullptr) {
   // Each a top-down 32-bit DIB section in its own memory DC: the window's stand-in.
   DibSurface kept(nullptr, W, H), fresh(nullptr, W, H);
   RECT all{0, 0, W, H};
   paintFrame(kept.dc(), W, H, in, all);
-  composeFreshFrame(fresh.dc(), W, H, in);
+  composeFreshFrame(fresh.dc(), W, H, other ? *other : in);
   return testsupport::differingPixels(kept, fresh);
 }
 
@@ -98,6 +98,7 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
       return in;
     };
   };
+  auto paused = [](std::function<FrameInputs()> frame) { return [frame] { FrameInputs in = frame(); in.paused = true; return in; }; };
   auto none = [] {};
   const Step steps[] = {
       {"idle E", [&] { return idle(30, 3, 0, W, H); }, none},
@@ -116,6 +117,7 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
       {"D an hour on", hmOff(2 * DAY + 2 * HR + 59 * M), none},
       {"E running", hmsOn(2 * DAY + 3 * HR + 25 * M + 45 * S), none},
       {"E a second on", hmsOn(2 * DAY + 3 * HR + 25 * M + 44 * S), none},
+      {"E paused", paused(hmsOn(2 * DAY + 3 * HR + 25 * M + 44 * S)), none},
       {"text colour", hmsOn(2 * DAY + 3 * HR + 25 * M + 43 * S), [] { textColour = RGB(200, 0, 40); }},
       {"background brush", hmsOn(2 * DAY + 3 * HR + 25 * M + 42 * S),
        [] {
@@ -124,6 +126,7 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
        }},
       {"wider: one row", hmsOn(3 * HR + 25 * M + 45 * S), [&] { W = 640, H = 360; }},
       {"one row, a minute on", hmsOn(3 * HR + 24 * M + 59 * S), none},
+      {"one row paused", paused(hmsOn(3 * HR + 24 * M + 59 * S)), none},
       {"italic", hmsOn(3 * HR + 24 * M + 58 * S), [] { FONT_ITALIC = 1; }},
       {"italic, a second on", hmsOn(3 * HR + 24 * M + 57 * S), none},
       {"italic, an hour on", hmsOn(2 * HR + 59 * M + 59 * S), none},
@@ -133,17 +136,27 @@ TEST_F(KeptFrames, EveryFrameEqualsTheFrameComposedAfresh) {
          loadBackgroundImage();
        }},
       {"image, a second on", hmsOn(2 * HR + 59 * M + 57 * S), none},
+      {"image paused", paused(hmsOn(2 * HR + 59 * M + 57 * S)), none},
+      {"image continued", hmsOn(2 * HR + 59 * M + 57 * S), none},
       {"image, a minute on", hmsOn(2 * HR + 58 * M + 59 * S), none},
       {"frameless without the keyed image", frameless(2 * HR + 58 * M + 58 * S), none},
+      {"frameless paused", paused(frameless(2 * HR + 58 * M + 58 * S)), none},
       {"frameless, keyed image", frameless(2 * HR + 58 * M + 57 * S), [] { BG_IMG_TOUKA = 1; }},
       {"keyed image, a second on", frameless(2 * HR + 58 * M + 56 * S), none},
+      {"keyed image paused", paused(frameless(2 * HR + 58 * M + 56 * S)), none},
       {"image reloaded", frameless(2 * HR + 58 * M + 55 * S), [] { loadBackgroundImage(); }},
       {"smaller window", frameless(2 * HR + 58 * M + 54 * S), [&] { W = 301, H = 171; }},
       {"image off", hmsOn(2 * HR + 58 * M + 53 * S), [] { ENABLE_BG_IMG = 0; }},
   };
   for (const Step& s : steps) {
     s.change();
-    EXPECT_EQ(differingPixels(W, H, s.frame()), 0u) << s.what;
+    const FrameInputs in = s.frame();
+    EXPECT_EQ(differingPixels(W, H, in), 0u) << s.what;
+    FrameInputs going = in;
+    going.paused = false;
+    if (in.paused) {
+      EXPECT_GT(differingPixels(W, H, in, &going), 0u) << s.what << ": looks paused";
+    }
   }
 }
 

@@ -3,6 +3,9 @@
 // (Wine has no shell desktop windows of its own).
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <imm.h>
+
 #include <vector>
 
 #include "tests/support/test_window.h"
@@ -119,6 +122,11 @@ TEST(ToggledForm, StylesFollowTheClickThroughModeAndTheEmbedding) {
     EXPECT_EQ(f.clearAttributes, c.clears);
     EXPECT_EQ(f.applyAttributes, c.applies);
   }
+}
+
+// Wine has no Japanese input method; what it would take Space from is the input context.
+TEST_F(MainWindowLook, TheWindowHasNoInputContextSoAnInputMethodLeavesSpaceAlone) {
+  EXPECT_EQ(ImmGetContext(createMain(50, 50, 300, 200)), nullptr);
 }
 
 TEST_F(MainWindowLook, FramelessFormIsLayeredWithKeyAndAlphaAndFramedFormIsNot) {
