@@ -365,6 +365,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TRAY_CALLBACK: onTrayCallback(window, wParam, lParam); return 0;
     case WM_PLAY_SOUND: onPlaySoundRequest(window, wParam, lParam); return 0;
     case WM_FLASH_WINDOW: flashWindow(window, wParam != 0); return 0;
+    case WM_TELL_FAILURE: onTellFailure(window, wParam); return 0;
     case WM_STOP_SOUND: stopAlarm(); return 0;
     case WM_RUNNING_LOOK:
       keepAwakeWhileRunning(window);

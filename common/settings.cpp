@@ -1,6 +1,7 @@
 #include "common/settings.h"
 #include "common/data_folder.h"
 #include "common/timer_state.h"
+#include "common/window_requests.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -264,15 +265,18 @@ int readWindowInt(const wchar_t* key, int defaultValue) {
 int readResumeFlag() { return (int)GetPrivateProfileIntW(TMR, L"RESUME", 0, settingsFilePath); }
 
 // The profile functions rewrite the whole file, and on a full disk they leave it cut short
-// while reporting success: every key after the cut would be lost. A write goes ahead only
-// when the disk has room for the file twice over (or the room cannot be asked for).
+// while reporting success: every key after the cut would be lost. A write that grows the file
+// goes ahead only when the disk has room for the file twice over (or the room cannot be asked
+// for); one that does not grow it fits in the room the old file leaves.
 static std::atomic<bool> settingsWriteRefused{false};  // the last write was refused for want of room
 
 bool settingsWriteFits(unsigned long long freeBytes, unsigned long long fileBytes, unsigned long long addedBytes) {
   return freeBytes >= 2 * (fileBytes + addedBytes) + 4096;
 }
 
-static bool roomForSettingsWrite(size_t addedChars) {
+static bool roomForSettingsWrite(size_t oldChars, size_t newChars) {
+  settingsWriteRefused = false;
+  if (newChars <= oldChars) return true;
   wchar_t folder[1024];
   wcscpy_s(folder, settingsFilePath);
   wchar_t* slash = wcsrchr(folder, L'\\');
@@ -284,9 +288,16 @@ static bool roomForSettingsWrite(size_t addedChars) {
   unsigned long long size = 0;
   if (GetFileAttributesExW(settingsFilePath, GetFileExInfoStandard, &file))
     size = ((unsigned long long)file.nFileSizeHigh << 32) | file.nFileSizeLow;
-  settingsWriteRefused = !settingsWriteFits(freeBytes.QuadPart, size, addedChars * sizeof(wchar_t) + 256);
+  settingsWriteRefused = !settingsWriteFits(freeBytes.QuadPart, size, (newChars - oldChars) * sizeof(wchar_t) + 256);
   if (settingsWriteRefused) SetLastError(ERROR_DISK_FULL);
   return !settingsWriteRefused;
+}
+
+// The length of a key's value as the file holds it, or 0 when it is not there.
+static size_t storedLength(const wchar_t* section, const wchar_t* key) {
+  wchar_t text[1100];
+  const DWORD n = GetPrivateProfileStringW(section, key, L"\x01", text, 1100, settingsFilePath);
+  return n == 1 && text[0] == L'\x01' ? 0 : n;
 }
 
 // A file first created by the profile functions would be written in the ANSI code page;
@@ -302,7 +313,9 @@ static void createSettingsFileIfMissing() {
 }
 
 BOOL writeSettingString(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
-  if (!roomForSettingsWrite(value ? wcslen(value) : 0)) return FALSE;
+  const size_t stored = storedLength(section, key);
+  // A key not there yet adds its name too.
+  if (!roomForSettingsWrite(stored, value ? wcslen(value) + (stored ? 0 : wcslen(key) + 4) : 0)) return FALSE;
   createSettingsFileIfMissing();
   return WritePrivateProfileStringW(section, key, value, settingsFilePath);
 }
@@ -315,11 +328,12 @@ BOOL writeSettingInt(const wchar_t* section, const wchar_t* key, int value) {
 
 BOOL writeOptionInt(const wchar_t* key, int value) { return writeSettingInt(OPT, key, value); }
 
+static FailureNotice settingsWriteNotice() {
+  return settingsWriteRefused ? NOTICE_SETTINGS_DISK_FULL : NOTICE_SETTINGS_WRITE;
+}
+
 void showSettingsWriteFailure(HWND owner) {
-  MessageBoxW(owner,
-              settingsWriteRefused ? L"ディスクの空き容量が足りないため、設定ファイルに書き込めませんでした"
-                                   : L"設定ファイルの書き込みに失敗しました",
-              L"Velmora", MB_ICONERROR);
+  MessageBoxW(owner, failureNoticeText(settingsWriteNotice()), L"Velmora", MB_ICONERROR);
 }
 
 BOOL writeOptionGroup(HWND owner, const IntKeyValue* items, int count) {
@@ -377,19 +391,23 @@ void saveTargetTime(HWND window) {
                            paused ? pausedLeftMs.load() : 0u);
   for (int i = 0; i < n; ++i)
     if (section[i] == L'|') section[i] = L'\0';
-  if (!roomForSettingsWrite(320)) {
-    showSettingsWriteFailure(window);
-    return;
+  // The section as the file holds it: a rewrite of the same length (a pause, a moved clock) fits.
+  wchar_t stored[400];
+  const DWORD storedChars = GetPrivateProfileSectionW(ATIME, stored, 400, settingsFilePath);
+  bool written = n >= 0 && roomForSettingsWrite(storedChars, (size_t)n);
+  if (written) {
+    createSettingsFileIfMissing();
+    written = WritePrivateProfileSectionW(ATIME, section, settingsFilePath) != FALSE;
   }
-  createSettingsFileIfMissing();
-  if ((n < 0 || !WritePrivateProfileSectionW(ATIME, section, settingsFilePath)) && window)
-    showSettingsWriteFailure(window);
+  // Told by the window: the count-down and the start go on at once.
+  if (!written) tellFailure(window, settingsWriteNotice());
 }
 
 void saveResumeFlag(int value) {
   wchar_t text[8];
   _itow_s(value, text, 8, 10);
-  writeSettingString(TMR, L"RESUME", text);
+  // Told: a stop that is not on disk would resume at the next start.
+  if (!writeSettingString(TMR, L"RESUME", text)) tellFailure(nullptr, settingsWriteNotice());
 }
 
 void saveProgramTimerName() {

@@ -104,8 +104,10 @@ void saveWindowState(HWND window);
 void saveTimerState();
 // Section ALARM_TIME in one write: targetTime with its instant targetUtcMs (END_UTC) and
 // timerKind, repeatCount and programStep, which the loader prefers to the keys of
-// saveTimerState, and whether the count-down is paused with how much left (PAUSED, PAUSE_LEFT). Shows the write failure message over window, none when window is null.
+// saveTimerState, and whether the count-down is paused with how much left (PAUSED, PAUSE_LEFT).
+// A failed write is told by window (or the main window), never on the calling thread.
 void saveTargetTime(HWND window);
+// TIMER/RESUME; a failed write is told by the main window.
 void saveResumeFlag(int value);
 void saveProgramTimerName();
 void saveAutoCloseSettings();

@@ -4,7 +4,7 @@ std::atomic<uint64_t> targetTick{0};
 std::atomic<uint32_t> remainingMs{0};
 std::atomic<uint64_t> lastTick{0};
 std::atomic<int64_t> targetUtcMs{0};
-std::atomic<int> stopRequested{0};
+std::atomic<uint32_t> stopRequested{0};
 std::atomic<int> runActive{0};
 std::atomic<uint32_t> runSerial{0};
 std::atomic<int> pauseWanted{0};

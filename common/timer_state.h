@@ -13,7 +13,9 @@ extern std::atomic<uint64_t> lastTick;      // latest tick reading taken by a ti
 // time-of-day end is this instant of the wall clock; other ends are elapsed time, and this only
 // follows them for ALARM_TIME.
 extern std::atomic<int64_t> targetUtcMs;
-extern std::atomic<int> stopRequested;      // 1 asks the running run to end without time-up
+// The runSerial of the run asked to end without time-up; 0 for none. A stop meant for a run
+// that is over by now is no stop for the next one.
+extern std::atomic<uint32_t> stopRequested;
 // 1 while a run goes on: from a start until the last count-down of its repeats or steps has
 // ended, also in the hand-offs between them, when targetTick is 0. One owner at a time: the
 // start that sets it from 0 owns the run and hands it on; whoever ends the run sets it to 0.

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "common/message_async.h"
 #include "common/timer_state.h"
 
 std::atomic<HWND> mainWindow{nullptr};
@@ -16,6 +17,23 @@ void showPausedLook(HWND window) { PostMessageW(followMainWindow(window), WM_PAU
 
 void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs) {
   PostMessageW(window, WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);
+}
+
+const wchar_t* failureNoticeText(FailureNotice notice) {
+  switch (notice) {
+    case NOTICE_SETTINGS_DISK_FULL: return L"ディスクの空き容量が足りないため、設定ファイルに書き込めませんでした";
+    case NOTICE_THREAD: return L"スレッドの作成に失敗しました";
+    default: return L"設定ファイルの書き込みに失敗しました";
+  }
+}
+
+void tellFailure(HWND window, FailureNotice notice) {
+  if (HWND to = followMainWindow(window)) PostMessageW(to, WM_TELL_FAILURE, notice, 0);
+}
+
+void onTellFailure(HWND window, WPARAM notice) {
+  // A box on this thread would hold the window's messages (and the looks it applies) until closed.
+  showMessageAsync(window, failureNoticeText((FailureNotice)notice), L"Velmora", MB_ICONERROR);
 }
 
 namespace {

@@ -18,7 +18,17 @@ constexpr UINT WM_RUNNING_LOOK = WM_APP + 3;      // wParam: the running timer's
 constexpr UINT WM_IDLE_LOOK = WM_APP + 4;
 constexpr UINT WM_AUTO_CLOSE_TITLE = WM_APP + 5;  // wParam: auto-close generation; lParam: grace left in ms
 constexpr UINT WM_PAUSED_LOOK = WM_APP + 6;       // wParam: the paused timer's kind
+constexpr UINT WM_TELL_FAILURE = WM_APP + 7;      // wParam: the FailureNotice
 constexpr UINT WM_FLASH_WINDOW = WM_APP + 16;     // wParam: 1 flash until stopped, 0 stop
+
+// What a worker's failure tells the user.
+enum FailureNotice : WPARAM { NOTICE_SETTINGS_WRITE, NOTICE_SETTINGS_DISK_FULL, NOTICE_THREAD };
+const wchar_t* failureNoticeText(FailureNotice notice);
+// A failure on a worker thread, told by the window (the main window when window is gone or
+// null): posted, so the worker goes on at once, and the box belongs to the window.
+void tellFailure(HWND window, FailureNotice notice);
+// WM_TELL_FAILURE on the window thread: the box on a thread of its own, owned by the window.
+void onTellFailure(HWND window, WPARAM notice);
 
 // Another one when the shell took the embedded window with it (workers read it).
 extern std::atomic<HWND> mainWindow;

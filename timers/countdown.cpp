@@ -46,7 +46,7 @@ bool sleepUnlessWoken(DWORD ms) {
 // The end tick of the running count-down at this wake-up. A time-of-day end follows the wall
 // clock; another end stays, and when the clock was set its calendar end in ALARM_TIME is
 // written again, so that a restart resumes it at the right moment.
-uint64_t endAtWakeUp(uint64_t target, uint64_t now) {
+uint64_t endAtWakeUp(HWND window, uint64_t target, uint64_t now) {
   const int64_t nowUtc = calendarNowMs();
   const int64_t endUtc = targetUtcMs;
   if (endUtc == 0) return target;
@@ -60,7 +60,7 @@ uint64_t endAtWakeUp(uint64_t target, uint64_t now) {
     if (calendarEnd(nowUtc, (int64_t)(target - now), end)) {
       targetUtcMs = nowUtc + (int64_t)(target - now);
       targetTime = end;
-      saveTargetTime(nullptr);
+      saveTargetTime(window);
     }
   }
   return target;
@@ -72,15 +72,15 @@ void enterPause(HWND window, uint32_t left) {
   remainingMs = left;
   pausedLeftMs = left;
   paused = 1;
-  saveTargetTime(nullptr);
+  saveTargetTime(window);
   showPausedLook(window);
   repaint(window);
 }
 
 // Parked until the pause is taken back (true) or the run is stopped (false).
 bool waitWhilePaused() {
-  while (pauseWanted && !stopRequested) sleepUnlessWoken(200);
-  return !stopRequested;
+  while (pauseWanted && !stopWanted()) sleepUnlessWoken(200);
+  return !stopWanted();
 }
 
 // Continuing: the time left counts down from a fresh reading, and the calendar end is new.
@@ -95,7 +95,7 @@ void leavePause(HWND window) {
   targetUtcMs = nowUtc + left;
   targetTick = now + left;
   paused = 0;
-  saveTargetTime(nullptr);
+  saveTargetTime(window);
   showRunningLook(window);
 }
 
@@ -108,7 +108,7 @@ void confirm(HWND window, const wchar_t* text, bool async) {
 }
 
 void reportThreadFailure(HWND window) {
-  MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+  MessageBoxW(window, failureNoticeText(NOTICE_THREAD), L"Velmora", MB_ICONERROR);
 }
 
 const wchar_t kReplaceQuestion[] = L"タイマーが作動中ですがいいですか？";
@@ -176,7 +176,6 @@ bool claimRun(HWND window) {
   int idle = 0;
   if (!runActive.compare_exchange_strong(idle, 1)) return false;
   runSerial += 1;
-  stopRequested = 0;
   timerShell.runStarting(window);
   pauseWanted = 0;
   paused = 0;
@@ -190,7 +189,7 @@ bool claimRunReplacing(HWND window) {
     if (MessageBoxW(window, question, L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return false;
     // A run that started while the box was up was never asked about: it is not stopped.
     if (runSerial == asked) {
-      stopRequested = 1;
+      stopRequested = asked;
       waitForRunEnd(asked);
     }
     question = kReplaceAnotherQuestion;
@@ -203,7 +202,12 @@ void endRun() {
   runActive = 0;
 }
 
-bool takeStopRequest() { return stopRequested.exchange(0) != 0; }
+bool stopWanted() { return stopRequested == runSerial; }
+
+bool takeStopRequest() {
+  uint32_t mine = runSerial;
+  return stopRequested.compare_exchange_strong(mine, 0);
+}
 
 bool claimTargetTick(uint64_t target) {
   uint64_t idle = 0;
@@ -317,7 +321,8 @@ bool startCountdownThread(HWND window) {
   targetTick = 0;
   endRun();
   repaint(window);
-  reportThreadFailure(window);
+  // Told by the window: a start thread that waited for a box would hold up the repeat or step.
+  tellFailure(window, NOTICE_THREAD);
   return false;
 }
 
@@ -344,7 +349,7 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
   saveResumeFlag(1);
   int lastMinute = -1;
   if (paused) enterPause(window, pausedLeftMs);  // resumed paused at start-up
-  while (!stopRequested) {
+  while (!stopWanted()) {
     if (paused) {
       if (!waitWhilePaused()) break;
       leavePause(window);
@@ -353,7 +358,7 @@ DWORD WINAPI countdownThread(LPVOID parameter) {
     }
     const uint64_t now = GetTickCount64();
     lastTick = now;
-    const uint64_t target = endAtWakeUp(targetTick, now);
+    const uint64_t target = endAtWakeUp(window, targetTick, now);
     if (countdownEnded(target, now)) break;
     const uint32_t remaining = remainingForDisplay(target, now);
     if (pauseWanted && kindCanPause(timerKind)) {
@@ -401,7 +406,8 @@ DWORD WINAPI stopConfirmThread(LPVOID parameter) {
     asked = runSerial;
     if (MessageBoxW(window, L"タイマーを終了しますか？", L"Velmora", MB_ICONQUESTION | MB_YESNO) != IDYES) return 0;
   } while (runSerial != asked);
-  stopRequested = 1;
+  // The run asked about, by its number: one that started since is not stopped.
+  stopRequested = asked;
   waitForRunEnd(asked);
   if (START_SYURYO_CHECK) confirm(window, L"タイマーを終了しました", false);
   repaint(window);

@@ -12,7 +12,7 @@ DWORD WINAPI intervalStartThread(LPVOID window);
 // The repeat after a time-up: the interval again, in the run that the ended count-down hands on.
 DWORD WINAPI intervalRepeatThread(LPVOID window);
 // Times the count-down whose targetTick, timerKind and targetTime the creator has set (after
-// clearing stopRequested); ends with the time-up handling unless it was stopped.
+// claiming the run); ends with the time-up handling unless it was stopped.
 DWORD WINAPI countdownThread(LPVOID window);
 // Starts countdownThread for the end the caller claimed (targetTick). When no thread can be made
 // the run ends, the read-out goes idle and a box says so: false.
@@ -28,8 +28,8 @@ void startStopToggleFromWindow(HWND window);
 void startStopToggleFromClick(ClickTimingRecord* record);
 INT_PTR CALLBACK intervalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// A run for a user's start: takes it in one step, false when a run goes on. A stop left over
-// from an earlier run is cleared, a pending auto-close is cancelled, runSerial counts it.
+// A run for a user's start: takes it in one step, false when a run goes on. runSerial counts it
+// (a stop left over for an earlier run names that run), a pending auto-close is cancelled.
 bool claimRun(HWND window);
 // The same for a start that replaces a running timer: asks "タイマーが作動中ですがいいですか？"
 // while a run goes on, stops it on yes and waits for that run to end. Asks again when another
@@ -37,6 +37,8 @@ bool claimRun(HWND window);
 bool claimRunReplacing(HWND window);
 // The run ends here (the series is over, refused or failed): RESUME 0 on disk, the run free.
 void endRun();
+// A stop asked for the running run (stopRequested holds its runSerial).
+bool stopWanted();
 // A stop that arrived for the run since its last count-down, taken in one step; the hand-off
 // that sees it ends the run instead of going on.
 bool takeStopRequest();

@@ -49,7 +49,7 @@ DWORD WINAPI programStartThread(LPVOID parameter) {
   programStep = 0;
   if (!startThread(programStepStartThread, window)) {
     endRun();
-    MessageBoxW(window, kThreadFailure, kCaption, MB_ICONERROR);
+    tellFailure(window, NOTICE_THREAD);
   }
   return 0;
 }

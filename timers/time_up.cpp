@@ -33,7 +33,7 @@ void handleTimeUp(HWND window, wchar_t* caption) {
   if (timerKind == TIMER_KIND_PROGRAM) {
     if (!startThread(programStepEndThread, window)) {
       endRun();
-      MessageBoxW(window, L"スレッドの作成に失敗しました", L"Velmora", MB_ICONERROR);
+      tellFailure(window, NOTICE_THREAD);  // this is the count-down's thread: no box here
     }
     return;
   }

@@ -51,6 +51,7 @@ inline LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam,
       posted().push_back({message, wParam, lParam, GetTickCount(), (DWORD)GetMessageTime()});
       onAlarmNotify(window, wParam);
       return 0;
+    case WM_TELL_FAILURE: onTellFailure(window, wParam); return 0;
     case WM_TIMER:
       if (onKeepAwakeTimer(window, wParam)) return 0;
       return DefWindowProcW(window, message, wParam, lParam);

@@ -88,7 +88,7 @@ class Runner : public ProgramFolder {
     CloseHandle(thread);
   }
   void stopRun() {
-    stopRequested = 1;
+    stopRequested = runSerial.load();
     for (int i = 0; i < 50 && runActive != 0; ++i) pumpFor(50);
   }
   // Pumps the probe's messages for ms, noting each message box that appears.

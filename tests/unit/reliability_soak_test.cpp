@@ -130,7 +130,7 @@ TEST(ReliabilitySoak, RepeatingOneSecondIntervalWithTickAndAlarmLeavesNoObjectsB
   }
   const int repeats = repeatCount;
 
-  stopRequested = 1;
+  stopRequested = runSerial.load();
   pump(1500);
   mciSendStringW(L"close all", nullptr, 0, nullptr);
   DestroyWindow(window);
