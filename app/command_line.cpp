@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstdlib>
 #include <cwctype>
 
@@ -93,6 +96,16 @@ bool readClockForm(const wchar_t* p, long long* seconds) {
 }
 
 }  // namespace
+
+std::wstring argumentText(const wchar_t* commandLine) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
+  if (!argv) return L"";
+  std::wstring text;
+  for (int i = 1; i < argc; ++i) text += (i > 1 ? L" " : L"") + std::wstring(argv[i]);
+  LocalFree(argv);
+  return text;
+}
 
 ArgumentLength lengthFromArgument(const wchar_t* argument) {
   if (!argument) return {ArgumentLength::Nothing, 0};

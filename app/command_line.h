@@ -9,6 +9,10 @@ struct ArgumentLength {
   long long seconds;  // with Length: at least 1
 };
 
+// Every argument after the program's name, joined by single blanks: people type "1h 30m" as
+// two arguments. Empty when there is none.
+std::wstring argumentText(const wchar_t* commandLine);
+
 // Reads the argument (null when there is none). A plain number is whole seconds as _wtoi
 // reads it, and asks for nothing below 1; "90s", "25m", "2h", "1h30m15s" (either case, or
 // 時間, 分, 秒) and "m:ss", "h:mm:ss" are lengths; anything else is refused.

@@ -104,18 +104,13 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
 }
 
 int startFromCommandLine(HWND window) {
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv) return 0;
-  const wchar_t* argument = argc >= 2 ? argv[1] : nullptr;
-  CommandLineInterval interval = intervalFromArgument(argument);
+  const std::wstring argument = argumentText(GetCommandLineW());
+  CommandLineInterval interval = intervalFromArgument(argument.c_str());
   if (interval.refused) {
     // On a thread of its own: the window is up and answering while the box is open.
-    showMessageAsync(window, refusedArgumentMessage(argument).c_str(), L"Velmora", MB_ICONWARNING);
-    LocalFree(argv);
+    showMessageAsync(window, refusedArgumentMessage(argument.c_str()).c_str(), L"Velmora", MB_ICONWARNING);
     return 1;
   }
-  LocalFree(argv);
   if (!interval.given) return 0;
   intervalHours = interval.hours;
   intervalMinutes = interval.minutes;

@@ -264,6 +264,12 @@ int readWindowInt(const wchar_t* key, int defaultValue) {
 
 int readResumeFlag() { return (int)GetPrivateProfileIntW(TMR, L"RESUME", 0, settingsFilePath); }
 
+int readSavedRepeatSeconds() {
+  constexpr int kLongestInterval = 1193 * 3600 + 59 * 60 + 59;  // what TIMER_SETTING can hold
+  const int seconds = (int)GetPrivateProfileIntW(ATIME, L"REPEAT_SEC", -1, settingsFilePath);
+  return seconds < 0 ? -1 : (seconds > kLongestInterval ? kLongestInterval : seconds);
+}
+
 // The profile functions rewrite the whole file, and on a full disk they leave it cut short
 // while reporting success: every key after the cut would be lost. A write that grows the file
 // goes ahead only when the disk has room for the file twice over (or the room cannot be asked
@@ -385,10 +391,10 @@ void saveTargetTime(HWND window) {
   wchar_t section[400];
   const int n = swprintf_s(section, 400,
                            L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|"
-                           L"STEP=%d|END_UTC=%ls|PAUSED=%d|PAUSE_LEFT=%u|",
+                           L"STEP=%d|END_UTC=%ls|PAUSED=%d|PAUSE_LEFT=%u|REPEAT_SEC=%d|",
                            t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(),
                            repeatCount.load(), programStep.load(), endUtc, paused.load(),
-                           paused ? pausedLeftMs.load() : 0u);
+                           paused ? pausedLeftMs.load() : 0u, intervalTotalSeconds());
   for (int i = 0; i < n; ++i)
     if (section[i] == L'|') section[i] = L'\0';
   // The section as the file holds it: a rewrite of the same length (a pause, a moved clock) fits.
@@ -438,4 +444,6 @@ void saveIntervalSetting(HWND window) {
   }
   writeSettingInt(TSET, L"MIN", intervalMinutes);
   writeSettingInt(TSET, L"SEC", intervalSeconds);
+  // The running run's next repeat takes the new length, and so does its resume.
+  if (runActive) writeSettingInt(ATIME, L"REPEAT_SEC", intervalTotalSeconds());
 }

@@ -80,6 +80,10 @@ void readWindowRect(int* left, int* top, int* width, int* height);
 int readWindowInt(const wchar_t* key, int defaultValue);
 // TIMER/RESUME as stored.
 int readResumeFlag();
+// ALARM_TIME/REPEAT_SEC, written by saveTargetTime from the interval in memory: the length in
+// seconds that the saved run's next repeat takes (a length from the command line is kept
+// nowhere else); -1 when the file has none.
+int readSavedRepeatSeconds();
 
 // Writes one string value; creates the file with a UTF-16 byte-order mark first when missing,
 // so names and paths outside the ANSI code page survive. Returns WritePrivateProfileStringW's result.

@@ -24,3 +24,12 @@ double intervalDurationMs(int hours, int minutes, int seconds) {
 }
 
 bool kindCanPause(int kind) { return kind == TIMER_KIND_INTERVAL || kind == TIMER_KIND_PROGRAM; }
+
+int intervalTotalSeconds() { return intervalHours * 3600 + intervalMinutes * 60 + intervalSeconds; }
+
+void setIntervalFromSeconds(long long seconds) {
+  const long long hours = seconds / 3600;
+  intervalHours = hours > 1193 ? 1193 : (int)hours;
+  intervalMinutes = (int)(seconds % 3600 / 60);
+  intervalSeconds = (int)(seconds % 60);
+}

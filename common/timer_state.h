@@ -51,3 +51,8 @@ bool kindCanPause(int kind);
 
 // Interval duration in milliseconds (may exceed 32 bits).
 double intervalDurationMs(int hours, int minutes, int seconds);
+
+// The interval in memory as whole seconds, and back from them (seconds at least 0; hours
+// capped at 1193, minutes and seconds kept).
+int intervalTotalSeconds();
+void setIntervalFromSeconds(long long seconds);

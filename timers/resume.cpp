@@ -104,12 +104,17 @@ namespace {
 
 void giveUp() { saveResumeFlag(0); }
 
+// The length the saved run repeats with (ALARM_TIME/REPEAT_SEC), -1 when the file has none: a
+// length from the command line is in no other key.
+int savedRepeatSeconds = -1;
+
 void startResumed(HWND window, const ResumePlan& plan, int64_t nowMs, bool startPaused = false) {
   if (!plan.resume) {
     giveUp();
     return;
   }
   if (!claimRun(window)) return;  // another start holds the run: it stays as it is
+  if (savedRepeatSeconds >= 0) setIntervalFromSeconds(savedRepeatSeconds);
   repeatCount = plan.repeatCount;
   programStep = plan.programStep;
   remainingMs = plan.remainingMs;
@@ -134,8 +139,10 @@ std::vector<uint32_t> loadedProgramWaits() {
 }
 
 ResumeState currentState() {
-  return ResumeState{timerKind, repeatCount, programStep,
-                     intervalDurationMs(intervalHours, intervalMinutes, intervalSeconds),
+  const double intervalMs = savedRepeatSeconds >= 0
+                               ? savedRepeatSeconds * 1000.0
+                               : intervalDurationMs(intervalHours, intervalMinutes, intervalSeconds);
+  return ResumeState{timerKind, repeatCount, programStep, intervalMs,
                      TIMER_LOOP != 0, JIKOKU_LOOP != 0, PROGRAM_TIMER_LOOP != 0};
 }
 
@@ -143,6 +150,7 @@ ResumeState currentState() {
 
 void resumeTimer(HWND window) {
   if (readResumeFlag() == 0) return;
+  savedRepeatSeconds = readSavedRepeatSeconds();
   rereadTimeZone();
   lastTick = GetTickCount64();
   const int64_t now = calendarNowMs();

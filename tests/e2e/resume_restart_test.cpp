@@ -246,4 +246,23 @@ TEST(ResumeE2E, ACountdownOnTheCommandLineWinsOverTheStoredRun) {
   app.killHard();
 }
 
+TEST(ResumeE2E, ARepeatingCommandLineLengthKeepsItsLengthAfterARestart) {
+  VelmoraProcess app;
+  // The interval dialog's length is 0:00:00, which would end the series at its next repeat.
+  ASSERT_TRUE(app.writeSettings(std::wstring(kQuiet) + L"TIMER_LOOP=1\r\n[TIMER_SETTING]\r\nHOUR=0\r\nMIN=0\r\nSEC=0\r\n"));
+  ASSERT_TRUE(app.start(L"0m 6s")) << app.lastError();  // two arguments, as people type them
+  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"TIMER", L"RESUME") == 1; }, 10000));
+  app.killHard();
+  const int passes = app.iniInt(L"ALARM_TIME", L"LOOP_CNT");
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  // The resumed pass (or one caught up) ends and the next one runs for 6 s again.
+  ASSERT_TRUE(e2e::waitFor([&] { return app.iniInt(L"ALARM_TIME", L"LOOP_CNT") > passes; }, 15000)) << app.title();
+  const long long left = localMs(savedEnd(app)) - nowMs();
+  EXPECT_GT(left, 0);
+  EXPECT_LE(left, 6100);
+  EXPECT_TRUE(app.waitForTitle(kIntervalTitle)) << app.title();
+  EXPECT_EQ(app.iniString(L"TIMER_SETTING", L"SEC"), L"0") << "the command line is not a new setting";
+  app.killHard();
+}
+
 }  // namespace

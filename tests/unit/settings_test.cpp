@@ -213,8 +213,8 @@ TEST(StartupArithmetic, CommandLineLengthsInEveryFormOrARefusal) {
     int h, m, s;  // kRefused or kNothing in h: no count-down
   } cases[] = {
       // A plain number: whole seconds, read leniently, capped with its remainder kept.
-      {L"90", 0, 1, 30},           {L"4300000", 1193, 26, 40}, {L"  42", 0, 0, 42},
-      {L"+30 ", 0, 0, 30},         {L"0", kNothing},           {L"-5", kNothing},
+      {L"90", 0, 1, 30},           {L"4300000", 1193, 26, 40}, {L"\"  42\"", 0, 0, 42},
+      {L"\"+30 \"", 0, 0, 30},     {L"0", kNothing},           {L"-5", kNothing},
       {L"", kNothing},             {nullptr, kNothing},
       // Units, in either case and in Japanese.
       {L"90s", 0, 1, 30},          {L"25m", 0, 25, 0},         {L"2H", 2, 0, 0},
@@ -229,9 +229,17 @@ TEST(StartupArithmetic, CommandLineLengthsInEveryFormOrARefusal) {
       {L"25min", kRefused},        {L"1h30", kRefused},        {L"30m1h", kRefused},
       {L"5m5m", kRefused},         {L"1:5", kRefused},         {L"1:60", kRefused},
       {L"1:00:00:00", kRefused},   {L"-5m", kRefused},         {L"1時30分", kRefused},
+      // Every argument, read as one length; a plain number only when it stands alone.
+      {L"1h 30m", 1, 30, 0},       {L"1時間 30分 15秒", 1, 30, 15}, {L"\"25m\" \"\"", 0, 25, 0},
+      {L"1 30", kRefused},         {L"90 abc", kRefused},      {L"25m 25m", kRefused},
+      // Hours capped, the rest kept; minutes of m:ss in any number of digits.
+      {L"2000h", 1193, 0, 0},      {L"1193h30m", 1193, 30, 0}, {L"5000000", 1193, 53, 20},
+      {L"1234:56", 20, 34, 56},
   };
   for (const auto& c : cases) {
-    const CommandLineInterval r = intervalFromArgument(c.arg);
+    // As typed after the program's name on a command line.
+    const std::wstring typed = c.arg ? L"velmora.exe " + std::wstring(c.arg) : L"velmora.exe";
+    const CommandLineInterval r = intervalFromArgument(argumentText(typed.c_str()).c_str());
     SCOPED_TRACE(testing::Message() << (c.arg ? std::string(c.arg, c.arg + wcslen(c.arg)) : "(none)"));
     EXPECT_EQ(r.given, c.h >= 0);
     EXPECT_EQ(r.refused, c.h == kRefused);
