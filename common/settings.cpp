@@ -226,6 +226,7 @@ void readSettingsFile() {
   GetPrivateProfileStringW(ATIME, L"END_UTC", L"0", utc, 32, settingsFilePath);
   const long long endUtc = _wcstoi64(utc, nullptr, 10);
   targetUtcMs = endUtc > 0 ? endUtc : 0;
+  GetPrivateProfileStringW(ATIME, L"ZONE", L"", runTimeZone, 128, settingsFilePath);
   // A run saved paused: the time it had left, up to the longest count-down (beyond the signed
   // range that GetPrivateProfileIntW reads). Files without the keys hold a running one.
   GetPrivateProfileStringW(ATIME, L"PAUSE_LEFT", L"0", utc, 32, settingsFilePath);
@@ -368,13 +369,15 @@ void saveTargetTime(HWND window) {
   const SYSTEMTIME t = targetTime;
   wchar_t endUtc[24];
   _i64tow_s(targetUtcMs.load(), endUtc, 24, 10);
-  wchar_t section[400];
-  const int n = swprintf_s(section, 400,
+  wchar_t section[512];
+  const int n = swprintf_s(section, 512,
                            L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|"
-                           L"STEP=%d|END_UTC=%ls|PAUSED=%d|PAUSE_LEFT=%u|",
+                           L"STEP=%d|END_UTC=%ls|PAUSED=%d|PAUSE_LEFT=%u|"
+                           L"ZONE=%ls|",
                            t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(),
                            repeatCount.load(), programStep.load(), endUtc, paused.load(),
-                           paused ? pausedLeftMs.load() : 0u);
+                           paused ? pausedLeftMs.load() : 0u,
+                           runTimeZone);
   for (int i = 0; i < n; ++i)
     if (section[i] == L'|') section[i] = L'\0';
   if (!roomForSettingsWrite(320)) {
