@@ -364,15 +364,18 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MM_MCINOTIFY: onAlarmNotify(window, wParam); return 0;
     case WM_TRAY_CALLBACK: onTrayCallback(window, wParam, lParam); return 0;
     case WM_PLAY_SOUND: onPlaySoundRequest(window, wParam, lParam); return 0;
-    case WM_FLASH_WINDOW: flashWindow(window, wParam != 0); return 0;
+    case WM_FLASH_WINDOW:  // 0: a time-up or step box was closed
+      flashWindow(window, wParam != 0);
+      if (wParam == 0) onNoticeClosed();
+      return 0;
     case WM_TELL_FAILURE: onTellFailure(window, wParam); return 0;
     case WM_STOP_SOUND: stopAlarm(); return 0;
     case WM_RUNNING_LOOK:
       keepAwakeWhileRunning(window);
       applyLookRequest(window, message, wParam, lParam);
       return 0;
-    case WM_PAUSED_LOOK:  // a paused timer keeps nothing awake; continuing asks again
-      keepAwakeStop();
+    case WM_PAUSED_LOOK:  // a paused timer keeps nothing awake and wakes nothing; continuing asks again
+      followRun();
       applyLookRequest(window, message, wParam, lParam);
       return 0;
     case WM_IDLE_LOOK:
@@ -383,8 +386,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // The clock or the zone was set, or the PC woke up: the count-down looks at once. It also
     // checks the clocks at every wake-up by itself, as a clock moved by a time sync may come
     // without this message, or after the program's own wake-up.
-    case WM_TIMECHANGE: onClockChanged(); return 0;
+    case WM_TIMECHANGE:
+      onClockChanged();
+      wakeAgainAfterClockChange();
+      return 0;
+    // Every wake-up brings PBT_APMRESUMEAUTOMATIC; PBT_APMRESUMESUSPEND follows when a user is there.
     case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC) onPowerResume(window);
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) onClockChanged();
       return TRUE;
     default: return DefWindowProcW(window, message, wParam, lParam);

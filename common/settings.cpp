@@ -227,6 +227,7 @@ void readSettingsFile() {
   GetPrivateProfileStringW(ATIME, L"END_UTC", L"0", utc, 32, settingsFilePath);
   const long long endUtc = _wcstoi64(utc, nullptr, 10);
   targetUtcMs = endUtc > 0 ? endUtc : 0;
+  GetPrivateProfileStringW(ATIME, L"ZONE", L"", runTimeZone, 128, settingsFilePath);
   // A run saved paused: the time it had left, up to the longest count-down (beyond the signed
   // range that GetPrivateProfileIntW reads). Files without the keys hold a running one.
   GetPrivateProfileStringW(ATIME, L"PAUSE_LEFT", L"0", utc, 32, settingsFilePath);
@@ -388,18 +389,18 @@ void saveTargetTime(HWND window) {
   const SYSTEMTIME t = targetTime;
   wchar_t endUtc[24];
   _i64tow_s(targetUtcMs.load(), endUtc, 24, 10);
-  wchar_t section[400];
-  const int n = swprintf_s(section, 400,
+  wchar_t section[512];
+  const int n = swprintf_s(section, 512,
                            L"YEAR=%u|MONTH=%u|DAY=%u|HOUR=%u|MINUTE=%u|SECOND=%u|MILLISECOND=%u|TYPE=%d|LOOP_CNT=%d|"
-                           L"STEP=%d|END_UTC=%ls|PAUSED=%d|PAUSE_LEFT=%u|REPEAT_SEC=%d|",
+                           L"STEP=%d|END_UTC=%ls|PAUSED=%d|PAUSE_LEFT=%u|REPEAT_SEC=%d|ZONE=%ls|",
                            t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, timerKind.load(),
                            repeatCount.load(), programStep.load(), endUtc, paused.load(),
-                           paused ? pausedLeftMs.load() : 0u, intervalTotalSeconds());
+                           paused ? pausedLeftMs.load() : 0u, intervalTotalSeconds(), runTimeZone);
   for (int i = 0; i < n; ++i)
     if (section[i] == L'|') section[i] = L'\0';
   // The section as the file holds it: a rewrite of the same length (a pause, a moved clock) fits.
-  wchar_t stored[400];
-  const DWORD storedChars = GetPrivateProfileSectionW(ATIME, stored, 400, settingsFilePath);
+  wchar_t stored[512];
+  const DWORD storedChars = GetPrivateProfileSectionW(ATIME, stored, 512, settingsFilePath);
   bool written = n >= 0 && roomForSettingsWrite(storedChars, (size_t)n);
   if (written) {
     createSettingsFileIfMissing();

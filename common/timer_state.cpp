@@ -17,6 +17,7 @@ std::atomic<int> intervalHours{0}, intervalMinutes{0}, intervalSeconds{0};
 std::atomic<DWORD> autoCloseThreadId{0};
 std::atomic<uint32_t> autoCloseGeneration{0};
 SYSTEMTIME targetTime{};
+wchar_t runTimeZone[128]{};
 WORD timeOfDaySetting[6]{};
 
 double intervalDurationMs(int hours, int minutes, int seconds) {

@@ -41,6 +41,10 @@ extern std::atomic<uint32_t> autoCloseGeneration;
 // Calendar end of the last started timer (section ALARM_TIME). Written by the start routine
 // of a timer before its count-down thread exists, read at start-up and by resume.
 extern SYSTEMTIME targetTime;
+// The Windows time zone (its key name) that the running end was chosen in (ALARM_TIME/ZONE); a
+// time-of-day end moves to its local time in another zone. Empty when unknown. Written with
+// targetTime, by the thread that owns the run.
+extern wchar_t runTimeZone[128];
 // Target chosen in the time-of-day dialog (year, month, day, hour, minute, second).
 extern WORD timeOfDaySetting[6];
 

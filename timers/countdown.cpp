@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "timers/local_time.h"
 #include "timers/precise_sleep.h"
+#include "timers/time_of_day.h"
 #include "timers/time_up.h"
 #include "timers/timer_shell.h"
 
@@ -44,11 +45,11 @@ bool sleepUnlessWoken(DWORD ms) {
 }
 
 // The end tick of the running count-down at this wake-up. A time-of-day end follows the wall
-// clock; another end stays, and when the clock was set its calendar end in ALARM_TIME is
+// clock and the time zone; another end stays, and when the clock was set its calendar end in ALARM_TIME is
 // written again, so that a restart resumes it at the right moment.
 uint64_t endAtWakeUp(HWND window, uint64_t target, uint64_t now) {
   const int64_t nowUtc = calendarNowMs();
-  const int64_t endUtc = targetUtcMs;
+  const int64_t endUtc = timerKind == TIMER_KIND_TIME_OF_DAY ? followTimeZone() : targetUtcMs.load();
   if (endUtc == 0) return target;
   if (timerKind == TIMER_KIND_TIME_OF_DAY) {
     const uint64_t moved = wallClockEndTick(endUtc, nowUtc, now);
@@ -330,6 +331,7 @@ bool startCountdown(HWND window, int kind, const SYSTEMTIME& end, int64_t endUtc
   timerKind = kind;
   targetTime = end;
   targetUtcMs = endUtcMs;
+  currentTimeZoneKey(runTimeZone, 128);
   saveTargetTime(window);
   saveTimerState();
   return startCountdownThread(window);

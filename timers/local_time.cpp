@@ -1,6 +1,7 @@
 #include "timers/local_time.h"
 
 #include <ctime>
+#include <cwchar>
 
 namespace {
 
@@ -109,3 +110,16 @@ int64_t calendarNowMs() {
 }
 
 void rereadTimeZone() { _tzset(); }
+
+void currentTimeZoneKey(wchar_t* key, size_t size) {
+  DYNAMIC_TIME_ZONE_INFORMATION zone{};
+  if (GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) zone.TimeZoneKeyName[0] = L'\0';
+  wcsncpy_s(key, size, zone.TimeZoneKeyName, _TRUNCATE);
+}
+
+int64_t timeOfDayEndInZone(const wchar_t* runZone, const wchar_t* currentZone, int64_t endUtcMs,
+                           const SYSTEMTIME& localEnd) {
+  if (!runZone[0] || !currentZone[0] || _wcsicmp(runZone, currentZone) == 0) return endUtcMs;
+  const int64_t seconds = localCalendarSeconds(localEnd);
+  return seconds == -1 ? endUtcMs : seconds * 1000 + localEnd.wMilliseconds;
+}

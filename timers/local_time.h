@@ -2,6 +2,7 @@
 // seconds and back. The C runtime's zone rules decide whether daylight saving applies.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <cstdint>
 
 // Calendar seconds of a local date and time; -1 when the date cannot be represented.
@@ -20,3 +21,12 @@ int64_t calendarNowMs();
 // Reads the time zone again (after the zone or the clock was set); the C runtime keeps the zone
 // it read first otherwise.
 void rereadTimeZone();
+// The key name of the Windows time zone in effect ("Tokyo Standard Time"); empty when Windows
+// does not say. A change of daylight saving keeps it: it names the zone, not the offset.
+void currentTimeZoneKey(wchar_t* key, size_t size);
+// The end instant of a time-of-day run whose local end is localEnd, stored as endUtcMs when it
+// was chosen in the zone runZone, with currentZone in effect (C runtime zone read again): the
+// stored instant in the same zone, otherwise localEnd read in the current zone. An unknown zone
+// on either side keeps the stored instant, and so does a local end that cannot be read.
+int64_t timeOfDayEndInZone(const wchar_t* runZone, const wchar_t* currentZone, int64_t endUtcMs,
+                           const SYSTEMTIME& localEnd);

@@ -161,6 +161,8 @@ void resumeTimer(HWND window) {
                                           programStepCount(programSteps)), now, true);
     return;
   }
+  // Started in another zone, a time-of-day end is its local time here.
+  if (timerKind == TIMER_KIND_TIME_OF_DAY) followTimeZone();
   bool valid = false;
   double end = savedEndTick(now, tick, targetTime, &valid, targetUtcMs);
   if (!valid || !endWithinTickRange(end, tick)) {

@@ -32,6 +32,19 @@ TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint64_t tick, const WORD target[
   return result;
 }
 
+int64_t followTimeZone() {
+  wchar_t zone[128];
+  currentTimeZoneKey(zone, 128);
+  if (!zone[0] || wcscmp(zone, runTimeZone) == 0) return targetUtcMs;
+  if (runTimeZone[0]) {
+    rereadTimeZone();  // the C runtime reads local times in the zone it read last
+    targetUtcMs = timeOfDayEndInZone(runTimeZone, zone, targetUtcMs, targetTime);
+  }
+  wcscpy_s(runTimeZone, zone);
+  saveTargetTime(nullptr);
+  return targetUtcMs;
+}
+
 namespace {
 
 constexpr const wchar_t* kCaption = L"Velmora";

@@ -30,3 +30,8 @@ struct TimeOfDayTarget {
 // nowMs (calendar milliseconds) and tick are read together; target holds year, month, day,
 // hour, minute, second as local time. Out of range beyond the longest count-down from now.
 TimeOfDayTarget timeOfDayTarget(int64_t nowMs, uint64_t tick, const WORD target[6]);
+
+// The end instant of the time-of-day run at a wake-up or a resume: when the time zone is no
+// longer the one the run was chosen in, the end moves to its local time in the new zone (the
+// run then belongs to that zone and ALARM_TIME says so).
+int64_t followTimeZone();
