@@ -139,10 +139,11 @@ void patchAll() {
   PATCH(fclose); PATCH(CreateFileW); PATCH(WriteFile); PATCH(FlushFileBuffers); PATCH(MoveFileExW);
   PATCH(MoveFileW); PATCH(CopyFileW); PATCH(DeleteFileW); PATCH(CreateDirectoryW); PATCH(GetDiskFreeSpaceExW);
   PATCH(Shell_NotifyIconW); PATCH(mciSendStringW); PATCH(CreateThread); PATCH(GetProcAddress);
-  // Copied at start-up, before any patch could reach them.
-  real_Shell_NotifyIconW = shellNotifyIcon;
+  // Copied at start-up, before any patch could reach them. The copy may be the import's stub,
+  // which now leads to the hook: the real call stays the one the import table held.
+  if (!real_Shell_NotifyIconW) real_Shell_NotifyIconW = shellNotifyIcon;
   shellNotifyIcon = hook_Shell_NotifyIconW;
-  real_FlushFileBuffers = flushFileToDisk;
+  if (!real_FlushFileBuffers) real_FlushFileBuffers = flushFileToDisk;
   flushFileToDisk = hook_FlushFileBuffers;
 }
 
