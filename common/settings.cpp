@@ -344,14 +344,13 @@ void showSettingsWriteFailure(HWND owner) {
 }
 
 BOOL writeOptionGroup(HWND owner, const IntKeyValue* items, int count) {
-  for (int i = 0; i < count; ++i) {
-    BOOL ok = writeOptionInt(items[i].key, items[i].value);
-    if (i == 0 && !ok) {
-      if (owner) showSettingsWriteFailure(owner);
-      return FALSE;
-    }
-  }
-  return TRUE;
+  // Every key is tried (one refused write need not stop the others) and a failure among them
+  // is told once: only the first used to be, and a later one was lost without a word.
+  BOOL all = TRUE;
+  for (int i = 0; i < count; ++i)
+    if (!writeOptionInt(items[i].key, items[i].value)) all = FALSE;
+  if (!all && owner) showSettingsWriteFailure(owner);
+  return all;
 }
 
 void saveWindowPosition(HWND window) {

@@ -42,7 +42,8 @@ DWORD WINAPI programStartThread(LPVOID parameter) {
   loadProgramSteps(&programSteps);
   if (programStepCount(programSteps) == 0) {
     runActive = 0;
-    MessageBoxW(window, L"プログラムタイマーが正しく設定されていません", kCaption, MB_OK);
+    // Told by the window: a box here would hold this start's thread until it is closed.
+    showMessageAsync(window, L"プログラムタイマーが正しく設定されていません", kCaption, MB_OK);
     return 0;
   }
   repeatCount = 0;
@@ -85,7 +86,7 @@ DWORD WINAPI programStepEndThread(LPVOID parameter) {
   const int n = programStepCount(programSteps);
   if (ended < 0 || ended >= n) {
     endRun();
-    MessageBoxW(window, L"プログラムタイマーの復元に失敗しました", kCaption, MB_ICONERROR);
+    showMessageAsync(window, L"プログラムタイマーの復元に失敗しました", kCaption, MB_ICONERROR);
     return 0;
   }
   // The ended step's texts are copied before anything else: only a new start replaces the list.

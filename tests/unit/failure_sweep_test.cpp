@@ -186,21 +186,20 @@ struct Scenario {
   const char* name;
   void (*prepare)();         // on disk and in memory before the action
   const char* (*act)();      // the action; what stalled, or null
-  bool stops;                // the user stopped the run: RESUME must not come back untold
   const char* (*check)() = nullptr;  // after the action, failing nothing: what is wrong, or null
 };
 const Scenario kScenarios[] = {
     {"interval start, run and stop", [] { intervalSeconds = 2; },
      [] { return !finishesWithin(2000, [] { intervalStartThread(sweepWindow); }) ? "the start stalled"
-                 : (targetTick != 0u || runActive != 0) && !stopRun() ? "the stop stalled" : nullptr; }, true},
+                 : (targetTick != 0u || runActive != 0) && !stopRun() ? "the stop stalled" : nullptr; }},
     {"time-of-day start", [] {},
      [] { const SYSTEMTIME soon = localTimeOfSeconds(calendarNowMs() / 1000 + 60);
           auto* start = new TimeOfDayStart{sweepWindow, {soon.wYear, soon.wMonth, soon.wDay, soon.wHour, soon.wMinute, soon.wSecond}};
           return !finishesWithin(2000, [start] { timeOfDayStartThread(start); }) ? "the start stalled"
-                 : !stopRun() ? "the stop stalled" : nullptr; }, true},
+                 : !stopRun() ? "the stop stalled" : nullptr; }},
     {"program timer of three steps", [] { writeProgram(0, L"", 3); },
      [] { return !finishesWithin(2000, [] { programStartThread(sweepWindow); }) ? "the start stalled"
-                 : !pumpUntil([] { return runActive == 0; }, 3000) ? "the steps stalled" : nullptr; }, false},
+                 : !pumpUntil([] { return runActive == 0; }, 3000) ? "the steps stalled" : nullptr; }},
     {"pause and continue", [] { intervalSeconds = 5; },
      [] { if (!finishesWithin(2000, [] { intervalStartThread(sweepWindow); })) return "the start stalled";
           if (runActive == 0) return (const char*)nullptr;
@@ -208,11 +207,11 @@ const Scenario kScenarios[] = {
           if (!pumpUntil([] { return paused == 1; }, 1500)) return "the pause stalled";
           pauseToggleFromWindow();
           if (!pumpUntil([] { return paused == 0; }, 1500)) return "the continue stalled";
-          return stopRun() ? nullptr : "the stop stalled"; }, true},
+          return stopRun() ? nullptr : "the stop stalled"; }},
     {"program slot move", [] { writeProgram(0, L"A", 1); writeProgram(1, L"B", 1);
                                wcscpy_s(programTimerNames[0], L"A"); wcscpy_s(programTimerNames[1], L"B"); },
      [] { moveProgramTimerSlot(0, 1);
-          return (const char*)nullptr; }, false,
+          return (const char*)nullptr; },
      // The names follow the files, whatever was done or undone.
      [] { return firstMessage(0) != programTimerNames[0] || firstMessage(1) != programTimerNames[1]
                  ? "the names no longer follow the files" : nullptr; }},
@@ -221,7 +220,7 @@ const Scenario kScenarios[] = {
                              targetUtcMs = 0; timerKind = 1; saveTargetTime(nullptr); saveResumeFlag(1);
                              readSettingsFile(); },
      [] { return !finishesWithin(2000, [] { resumeTimer(sweepWindow); }) ? "the resume stalled"
-                 : runActive != 0 && !stopRun() ? "the stop stalled" : nullptr; }, true},
+                 : runActive != 0 && !stopRun() ? "the stop stalled" : nullptr; }},
 };
 
 // Every key of the settings file but the end of the count-down, which moves with the clock.
@@ -282,6 +281,7 @@ TEST(FailureSweep, EveryStoringAndTellingCallFailsInTurnWithoutLossStallOrSilenc
       armedFn = fn < 0 ? kFnCount : fn;
       const char* stalled = s.act();
       armedFn = -1;
+      recoverProgramTimerMove();  // what the next start does first
       if (!stalled && s.check) stalled = s.check();
       std::string fault = stalled ? stalled : "";
       if (fn < 0) {
@@ -290,11 +290,13 @@ TEST(FailureSweep, EveryStoringAndTellingCallFailsInTurnWithoutLossStallOrSilenc
       }
       const int failed = failures;
       for (const auto& [key, value] : settingsKeys())
-        if (fault.empty() && (!keysBefore.count(key) || keysBefore.at(key) != value) &&
+        if (fault.empty() && key != L"TIMER/RESUME" &&  // RESUME: the stop rule below
+            (!keysBefore.count(key) || keysBefore.at(key) != value) &&
             (!keysAfter.count(key) || keysAfter.at(key) != value))
           fault = "key " + std::string(key.begin(), key.end()) + " holds neither its old nor its new value";
-      // A stop that did not reach the disk must have been told.
-      if (fault.empty() && s.stops && readResumeFlag() == 1 &&
+      // Every scenario ends with no run going: a stop or an end that did not reach the disk
+      // must have been told.
+      if (fault.empty() && readResumeFlag() == 1 &&
           !pumpUntil([] { return !failureBoxes().empty(); }, 2000))
         fault = "a stopped run would resume at the next start, untold";
       pump(150);
