@@ -20,10 +20,16 @@ constexpr UINT WM_AUTO_CLOSE_TITLE = WM_APP + 5;  // wParam: auto-close generati
 constexpr UINT WM_PAUSED_LOOK = WM_APP + 6;       // wParam: the paused timer's kind
 constexpr UINT WM_FLASH_WINDOW = WM_APP + 16;     // wParam: 1 flash until stopped, 0 stop
 
-// Another one when the shell took the embedded window with it (workers read it).
+// Another one when the shell took the embedded window with it (workers read it); null while
+// the window thread makes that one.
 extern std::atomic<HWND> mainWindow;
-// The window a worker was started with, or the main window that took its place.
+// The window a worker was started with, or the main window that took its place (waited for, for
+// at most 3 s, while the window thread makes it).
 HWND followMainWindow(HWND window);
+// On the window thread: the shell took the main window, and a new one is being made.
+void loseMainWindow();
+// The new main window (or null when none could be made): workers wait no longer.
+void setMainWindow(HWND window);
 
 // Requests from worker threads: the running look for timerKind, the idle look, the paused look
 // for timerKind, and the auto-close countdown's title for the countdown of this generation with
