@@ -407,7 +407,7 @@ TEST_F(TrayIcon, TaskbarCreatedBringsTheIconBackOnlyWhereItWasShown) {
     const char* what;
     int alwaysTray, zOrder;
     bool visible, iconic, icon;
-    bool kept = false;  // the icon is still there: the message came twice
+    bool kept = false;  // the message comes twice: the second finds the icon there
   } cases[] = {
       {"window on screen, no tray option", 0, 0, true, false, false},
       {"always in the tray", 1, 0, true, false, true},
@@ -424,7 +424,7 @@ TEST_F(TrayIcon, TaskbarCreatedBringsTheIconBackOnlyWhereItWasShown) {
     ALWAYS_TRAY = c.alwaysTray;
     Z_ORDER = c.zOrder;
     if (!c.kept) shell.icons.clear();  // the restarted shell has forgotten every icon
-    onTaskbarCreated(window);
+    for (int i = 0; i < (c.kept ? 2 : 1); ++i) onTaskbarCreated(window);
     EXPECT_EQ(shell.has(window), c.icon);
     EXPECT_EQ(balloonPreferred(window), c.icon) << "balloons, not boxes, while the icon is there";
     ShowWindow(window, SW_RESTORE);
