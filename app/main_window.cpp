@@ -149,7 +149,7 @@ void onCommand(HWND window, int id) {
 }
 
 void onCreate(HWND window) {
-  mainWindow = window;
+  setMainWindow(window);
   // The window takes no text. With an input context, a Japanese input method that is on takes
   // Space for itself (VK_PROCESSKEY) and the pause key does nothing.
   ImmAssociateContextEx(window, nullptr, 0);
@@ -166,10 +166,15 @@ void onCreate(HWND window) {
 bool keepRunningWithoutHost = false;
 bool closeRequested = false;  // WM_CLOSE went on to DestroyWindow
 
+void CALLBACK replaceLostMainWindowSoon(HWND, UINT, UINT_PTR id, DWORD);
+
 // The shell (ending, crashing or updating) destroys its windows and their children,
 // ours too: the run goes on, and replaceLostMainWindow makes a new main window.
 void onHostGone(HWND window) {
   desktopHost = nullptr;
+  // Workers wait for the next window rather than post into this one, which is gone.
+  loseMainWindow();
+  SetTimer(nullptr, 0, USER_TIMER_MINIMUM, replaceLostMainWindowSoon);
   if (!WIN_SAVE) return;
   saveWindowPosition(window);
   saveWindowSize(window);
@@ -182,26 +187,13 @@ void flashWindow(HWND window, bool on) {
   FlashWindowEx(&flash);
 }
 
-// A thread timer, so that any message loop of this thread runs it, a modal one too. It also
-// covers a system that takes the child window away without a WM_DESTROY.
-void CALLBACK replaceLostMainWindow(HWND, UINT, UINT_PTR, DWORD) {
-  if (closeRequested || IsWindow(mainWindow)) return;
-  desktopHost = nullptr;
-  backgroundWindow = nullptr;  // went with the host; the next one belongs to the new window
-  backgroundWindowOwner = nullptr;
-  releasePaintCache();
-  deleteBackgroundImages();
-  removeTrayIcon();
-  HWND window = createMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE);
-  if (!window) {
-    PostQuitMessage(1);
-    return;
-  }
-  if (targetTick == 0) return;
-  if (paused)
-    showPausedLook(window);
-  else
-    showRunningLook(window);
+// Thread timers, so that any message loop of this thread runs them, a modal one too. The one of
+// every second also covers a system that takes the child window away without a WM_DESTROY.
+void CALLBACK replaceLostMainWindowEverySecond(HWND, UINT, UINT_PTR, DWORD) { replaceLostMainWindow(); }
+
+void CALLBACK replaceLostMainWindowSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  replaceLostMainWindow();
 }
 
 void onDestroy() {
@@ -292,7 +284,30 @@ void onExitSizeMove(HWND window) {
 
 void keepMainWindowAlive() {
   keepRunningWithoutHost = true;
-  SetTimer(nullptr, 0, 1000, replaceLostMainWindow);
+  SetTimer(nullptr, 0, 1000, replaceLostMainWindowEverySecond);
+}
+
+void replaceLostMainWindow() {
+  if (closeRequested || IsWindow(mainWindow)) return;
+  desktopHost = nullptr;
+  backgroundWindow = nullptr;  // went with the host; the next one belongs to the new window
+  backgroundWindowOwner = nullptr;
+  releasePaintCache();
+  deleteBackgroundImages();
+  removeTrayIcon();
+  HWND window = createMainWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE);
+  if (!window) {
+    setMainWindow(nullptr);
+    PostQuitMessage(1);
+    return;
+  }
+  // The alarm tells the end of each play to the window that started it.
+  alarmNotifiesWindow(window);
+  if (targetTick == 0) return;
+  if (paused)
+    showPausedLook(window);
+  else
+    showRunningLook(window);
 }
 
 bool commandBlockedByDialog(int id) {

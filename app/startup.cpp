@@ -75,7 +75,7 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
                              instance, nullptr);
   }
   if (!window) return nullptr;
-  mainWindow = window;
+  setMainWindow(window);
 
   if (Z_ORDER == 2 && !embedInDesktop(window)) Z_ORDER = 0;  // the file keeps 2
 
@@ -101,6 +101,16 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
   if (ALWAYS_TRAY || (Z_ORDER == 2 && IsIconic(window))) addTrayIcon(window);
   if (Z_ORDER == 1) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return window;
+}
+
+HWND openMainWindow(HINSTANCE instance, int showCommand) {
+  // From before the window is made: while it embeds, SetParent waits for the shell's thread and
+  // meanwhile takes the window's WM_DESTROY when the shell goes (at logon it often starts over).
+  keepMainWindowAlive();
+  if (!createMainWindow(instance, showCommand)) return nullptr;
+  // Taken already: the next one before anything is told or started.
+  replaceLostMainWindow();
+  return mainWindow;
 }
 
 int startFromCommandLine(HWND window) {
@@ -165,12 +175,11 @@ int runVelmoraWindow(HINSTANCE instance, int showCommand) {
     deleteBrushes();
     return -1;
   }
-  if (!createMainWindow(instance, showCommand)) {
+  if (!openMainWindow(instance, showCommand)) {
     deleteBrushes();
     return -1;
   }
   tellDataFolder(mainWindow);
-  keepMainWindowAlive();
   HACCEL accelerators = LoadAcceleratorsW(instance, L"VELMORA_ACC");
   // Before anything loads a program timer: a move cut short leaves a slot without its file.
   recoverProgramTimerMoveAtStart(mainWindow);

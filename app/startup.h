@@ -6,6 +6,9 @@
 
 ATOM registerMainWindowClass(HINSTANCE instance);
 HWND createMainWindow(HINSTANCE instance, int showCommand);
+// The main window of the start, kept alive (and made again) when the shell takes it; null when
+// no window could be made.
+HWND openMainWindow(HINSTANCE instance, int showCommand);
 // 1 when the command line gave a length (its count-down started here, or the argument was
 // refused with a message and nothing starts), 0 otherwise.
 int startFromCommandLine(HWND window);

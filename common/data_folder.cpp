@@ -29,14 +29,38 @@ bool seedFile(const wchar_t* format, int slot, bool required) {
     return false;
   if (GetFileAttributesW(to) != INVALID_FILE_ATTRIBUTES) return true;
   if (GetFileAttributesW(from) == INVALID_FILE_ATTRIBUTES) return true;
-  if (CopyFileW(from, to, TRUE)) return true;
+  if (CopyFileW(from, to, TRUE)) {
+    // A file from a DVD, an ISO or a read-only share keeps its read-only attribute in the copy,
+    // and every later write to the copy would fail.
+    const DWORD attributes = GetFileAttributesW(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      SetFileAttributesW(to, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return true;
+  }
   DeleteFileW(to);
   return !required;
 }
 
+bool perUserFolderPath(wchar_t* directory, size_t size) {
+  wchar_t base[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
+  if ((n == 0 || n >= MAX_PATH) && FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base)))
+    return false;
+  const size_t length = wcslen(base);
+  return formatInto(directory, size, length && base[length - 1] == L'\\' ? L"%ls%lsVelmora\\" : L"%ls%ls\\Velmora\\",
+                    base, L"");
+}
+
+bool perUserSettingsExist() {
+  wchar_t folder[1024], settings[1100];
+  return perUserFolderPath(folder, 1024) && formatInto(settings, 1100, L"%ls%ls Velmora.ini", folder, userName) &&
+         GetFileAttributesW(settings) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
-DataFolder chooseDataFolder(bool programFolderWritable, bool perUserFolderWritable) {
+DataFolder chooseDataFolder(bool programFolderWritable, bool perUserFolderWritable, bool perUserSettingsExist) {
+  if (perUserSettingsExist && perUserFolderWritable) return DataFolder::PerUser;
   if (programFolderWritable) return DataFolder::BesideProgram;
   return perUserFolderWritable ? DataFolder::PerUser : DataFolder::Neither;
 }
@@ -52,14 +76,7 @@ bool folderWritable(const wchar_t* directory) {
 }
 
 bool perUserDirectory(wchar_t* directory, size_t size) {
-  wchar_t base[MAX_PATH];
-  const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
-  if ((n == 0 || n >= MAX_PATH) && FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base)))
-    return false;
-  const size_t length = wcslen(base);
-  if (!formatInto(directory, size, length && base[length - 1] == L'\\' ? L"%ls%lsVelmora\\" : L"%ls%ls\\Velmora\\",
-                  base, L""))
-    return false;
+  if (!perUserFolderPath(directory, size)) return false;
   if (CreateDirectoryW(directory, nullptr)) perUserFolderIsNew = true;
   return GetFileAttributesW(directory) != INVALID_FILE_ATTRIBUTES;
 }
@@ -67,10 +84,16 @@ bool perUserDirectory(wchar_t* directory, size_t size) {
 DataFolder settleDataFolder() {
   wcscpy_s(dataDirectory, programDirectory);
   settledFolder = DataFolder::BesideProgram;
-  if (folderWritable(programDirectory)) return settledFolder;
+  // Once the settings went to the per-user folder they stay there: a start as administrator or
+  // with a write-protect switch turned off finds the program's folder writable, and its
+  // settings file there is stale or new.
+  const bool perUserSettings = perUserSettingsExist();
+  const bool programWritable = folderWritable(programDirectory);
+  if (programWritable && !perUserSettings) return settledFolder;
 
   const bool perUser = perUserDirectory(perUserFolder, 1024) && folderWritable(perUserFolder);
-  settledFolder = chooseDataFolder(false, perUser);
+  settledFolder = chooseDataFolder(programWritable, perUser, perUserSettings);
+  if (settledFolder == DataFolder::BesideProgram) return settledFolder;
   wchar_t settings[1100];
   if (settledFolder == DataFolder::PerUser &&
       formatInto(settings, 1100, L"%ls%ls Velmora.ini", perUserFolder, userName))
@@ -80,7 +103,10 @@ DataFolder settleDataFolder() {
   if (settledFolder == DataFolder::PerUser && !seedFile(L"%ls%ls Velmora.ini", 0, true))
     settledFolder = DataFolder::Neither;
   if (settledFolder == DataFolder::PerUser) {
-    for (int slot = 0; slot < 10; ++slot) seedFile(L"%ls%ls_program_timer_%d.txt", slot, false);
+    // Into a new folder only: a slot that a move emptied there stays empty, and the recovery
+    // of a move cut short finds the slots as the move left them.
+    if (perUserFolderIsNew)
+      for (int slot = 0; slot < 10; ++slot) seedFile(L"%ls%ls_program_timer_%d.txt", slot, false);
     wcscpy_s(dataDirectory, perUserFolder);
     swprintf_s(settingsFilePath, 1024, L"%ls%ls Velmora.ini", dataDirectory, userName);
   }

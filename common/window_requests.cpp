@@ -7,7 +7,32 @@
 
 std::atomic<HWND> mainWindow{nullptr};
 
-HWND followMainWindow(HWND window) { return IsWindow(window) ? window : mainWindow.load(); }
+namespace {
+std::atomic<DWORD> mainWindowMaker{0};  // the window thread, while it makes a new main window
+}  // namespace
+
+HWND followMainWindow(HWND window) {
+  if (IsWindow(window)) return window;
+  // A time-up in the moment after the shell went would post its sound into nothing and its
+  // box would have no owner to open on.
+  const DWORD me = GetCurrentThreadId();
+  for (int waited = 0; waited < 3000; waited += 10) {
+    const DWORD maker = mainWindowMaker;
+    if (maker == 0 || maker == me) break;
+    Sleep(10);
+  }
+  return mainWindow.load();
+}
+
+void loseMainWindow() {
+  mainWindowMaker = GetCurrentThreadId();
+  mainWindow = nullptr;
+}
+
+void setMainWindow(HWND window) {
+  mainWindow = window;
+  mainWindowMaker = 0;
+}
 
 void showRunningLook(HWND window) { PostMessageW(followMainWindow(window), WM_RUNNING_LOOK, (WPARAM)timerKind.load(), 0); }
 
@@ -16,7 +41,7 @@ void showIdleLook(HWND window) { PostMessageW(followMainWindow(window), WM_IDLE_
 void showPausedLook(HWND window) { PostMessageW(followMainWindow(window), WM_PAUSED_LOOK, (WPARAM)timerKind.load(), 0); }
 
 void showAutoCloseTitle(HWND window, uint32_t generation, uint32_t leftMs) {
-  PostMessageW(window, WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);
+  PostMessageW(followMainWindow(window), WM_AUTO_CLOSE_TITLE, (WPARAM)generation, (LPARAM)leftMs);
 }
 
 const wchar_t* failureNoticeText(FailureNotice notice) {

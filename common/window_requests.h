@@ -30,10 +30,16 @@ void tellFailure(HWND window, FailureNotice notice);
 // WM_TELL_FAILURE on the window thread: the box on a thread of its own, owned by the window.
 void onTellFailure(HWND window, WPARAM notice);
 
-// Another one when the shell took the embedded window with it (workers read it).
+// Another one when the shell took the embedded window with it (workers read it); null while
+// the window thread makes that one.
 extern std::atomic<HWND> mainWindow;
-// The window a worker was started with, or the main window that took its place.
+// The window a worker was started with, or the main window that took its place (waited for, for
+// at most 3 s, while the window thread makes it).
 HWND followMainWindow(HWND window);
+// On the window thread: the shell took the main window, and a new one is being made.
+void loseMainWindow();
+// The new main window (or null when none could be made): workers wait no longer.
+void setMainWindow(HWND window);
 
 // Requests from worker threads: the running look for timerKind, the idle look, the paused look
 // for timerKind, and the auto-close countdown's title for the countdown of this generation with

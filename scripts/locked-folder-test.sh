@@ -44,10 +44,13 @@ else
     cp "$build/bin/velmora.exe" "$build/bin/alarm.wav" "$program/"
     utf16 '[TIMER_SETTING]\r\nMIN=5\r\n[OPTION_SETTING]\r\nALWAYS_TRAY=0\r\n' >"$program/$user Velmora.ini"
     utf16 '1000\t\t0\tstep\r\n' >"$program/${user}_program_timer_0.txt"
+    # Read-only, as files from a DVD, an ISO or a read-only share are.
+    chmod a-w "$program/$user Velmora.ini" "$program/${user}_program_timer_0.txt"
     chattr +i "$program"
     filter='LockedProgramFolder.*'
 fi
 
 VELMORA_LOCKED_FOLDER="$(windows_path "$program")" \
+VELMORA_LOCKED_UNIX_FOLDER="$program" \
 VELMORA_LOCKED_APPDATA="$(windows_path "$base/AppData")" \
     bash "$here/wine-run.sh" "$2" --gtest_filter="$filter"

@@ -114,6 +114,12 @@ BOOL loadAlarm(HWND owner, const wchar_t* path) {
   return TRUE;
 }
 
+void alarmNotifiesWindow(HWND window) {
+  // MCI tells the end of a play to the window that asked for it; asked again, it plays on and
+  // tells this one (the old one hears that it was superseded, if it is still there).
+  if (isAlarmPlaying()) play(window);
+}
+
 bool isAlarmPlaying() {
   wchar_t mode[1024] = L"";
   if (winmmSendStringIfLoaded(L"status alarm mode", mode, 1024, nullptr) != 0) return false;

@@ -16,6 +16,8 @@ void onAlarmNotify(HWND window, WPARAM code);
 // Stops and closes every sound, then opens the path as "alarm"; on failure shows MCI's error
 // text in one asynchronous box. TRUE when the file was opened.
 BOOL loadAlarm(HWND owner, const wchar_t* path);
+// A new main window: the alarm playing now tells the end of its play there.
+void alarmNotifiesWindow(HWND window);
 // "status alarm mode" answers "playing".
 bool isAlarmPlaying();
 // Stops the alarm; the device stays open (closed by the next loadAlarm or at exit).

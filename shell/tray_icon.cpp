@@ -102,7 +102,10 @@ BOOL addTrayIcon(HWND window) {
   trayIconData.uCallbackMessage = WM_TRAY_CALLBACK;
   trayIconData.hIcon = (HICON)GetClassLongPtrW(window, GCLP_HICONSM);
   GetWindowTextW(window, trayIconData.szTip, 128);
-  trayIconPresent = shellNotifyIcon(NIM_ADD, &trayIconData) != FALSE;
+  // An add fails for an icon that is already there (a retry just before "TaskbarCreated", or
+  // that message twice): the icon is there all the same when the shell takes a change to it.
+  trayIconPresent =
+      shellNotifyIcon(NIM_ADD, &trayIconData) != FALSE || shellNotifyIcon(NIM_MODIFY, &trayIconData) != FALSE;
   if (!trayIconPresent) retryTrayIconLater(window);
   return trayIconPresent;
 }

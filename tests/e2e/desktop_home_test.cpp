@@ -71,6 +71,24 @@ std::wstring env(const wchar_t* name) {
   return value;
 }
 
+bool readOnly(const std::wstring& path) { return GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY; }
+
+// The folder writable again, as a start as administrator or with a write-protect switch turned
+// off finds it.
+bool unlockFolder() {
+  std::wstring command = L"start.exe /wait /unix /usr/bin/chattr -i \"" + env(L"VELMORA_LOCKED_UNIX_FOLDER") + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 10000);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code == 0;
+}
+
 TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurviveARestart) {
   const std::wstring locked = env(L"VELMORA_LOCKED_FOLDER"), appData = env(L"VELMORA_LOCKED_APPDATA");
   if (locked.empty()) GTEST_SKIP() << "run by scripts/locked-folder-test.sh";
@@ -90,6 +108,9 @@ TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurvi
   EXPECT_EQ(GetPrivateProfileIntW(L"TIMER_SETTING", L"MIN", -1, ini.c_str()), 5u) << "started from the old file";
   const std::wstring timer = perUser + e2e::currentUserName() + L"_program_timer_0.txt";
   EXPECT_NE(GetFileAttributesW(timer.c_str()), INVALID_FILE_ATTRIBUTES) << "program timer copied";
+  EXPECT_TRUE(readOnly(locked + L"\\" + VelmoraProcess::settingsFileName()));
+  EXPECT_FALSE(readOnly(ini)) << "the copies of read-only files can be written";
+  EXPECT_FALSE(readOnly(timer));
 
   ASSERT_TRUE(app.command(3));  // repeat on: one key written
   EXPECT_TRUE(e2e::waitFor([&] { return GetPrivateProfileIntW(L"OPTION_SETTING", L"TIMER_LOOP", 0, ini.c_str()) == 1; },
@@ -98,8 +119,13 @@ TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurvi
 
   ASSERT_TRUE(app.restart()) << app.lastError();
   EXPECT_EQ(app.waitForMessageBox(moved + perUser, 1500), nullptr) << "told once only";
+  ASSERT_TRUE(app.command(10));  // slot 0 down to slot 1: slot 0 left empty
+  EXPECT_TRUE(e2e::waitFor([&] { return GetPrivateProfileIntW(L"PROGRAM_TIMER", L"NO", -1, ini.c_str()) == 1; }, 5000));
   ASSERT_TRUE(app.close()) << app.lastError();
   EXPECT_EQ(GetPrivateProfileIntW(L"OPTION_SETTING", L"TIMER_LOOP", 0, ini.c_str()), 1u);
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  ASSERT_TRUE(app.close()) << app.lastError();
+  EXPECT_EQ(GetFileAttributesW(timer.c_str()), INVALID_FILE_ATTRIBUTES) << "the emptied slot stays empty";
 
   // Neither folder writable: the per-user folder would be inside the locked one.
   SetEnvironmentVariableW(L"LOCALAPPDATA", locked.c_str());
@@ -109,6 +135,16 @@ TEST(LockedProgramFolder, SettingsAndProgramTimersMoveToThePerUserFolderAndSurvi
                             locked + L"\\Velmora\\"),
       IDOK));
   ASSERT_TRUE(app.close()) << app.lastError();
+
+  // Once made, the per-user settings file wins, also at a start that can write beside the program.
+  SetEnvironmentVariableW(L"LOCALAPPDATA", appData.c_str());
+  ASSERT_TRUE(unlockFolder());
+  ASSERT_TRUE(app.restart()) << app.lastError();
+  ASSERT_TRUE(app.command(3));  // repeat off again
+  EXPECT_TRUE(e2e::waitFor([&] { return GetPrivateProfileIntW(L"OPTION_SETTING", L"TIMER_LOOP", 1, ini.c_str()) == 0; },
+                           5000));
+  ASSERT_TRUE(app.close()) << app.lastError();
+  EXPECT_EQ(app.iniInt(L"OPTION_SETTING", L"TIMER_LOOP", -1), -1) << "nothing written beside the program";
 }
 
 // A full disk (scripts/locked-folder-test.sh full): the settings file of exactly one block

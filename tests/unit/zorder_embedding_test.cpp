@@ -5,7 +5,9 @@
 
 #include <windows.h>
 #include <imm.h>
-
+#include <atomic>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/support/test_window.h"
@@ -383,6 +385,52 @@ TEST_F(MainWindowLook, EveryZOrderChangeRemovesTheTrayIconUnlessItIsAlwaysShown)
     EXPECT_EQ(removed, c.removes) << "command " << c.command << " always " << c.alwaysTray;
   }
   shellNotifyIcon = saved;
+}
+
+}  // namespace
+
+namespace {
+
+// The shell goes while the window embeds, here when the window adds its tray icon (at logon the
+// shell often starts over), and a time-up comes in the moment after.
+HWND goingShell = nullptr, takenWindow = nullptr;
+std::atomic<HWND> timeUpWindow{nullptr};
+std::thread timeUp;
+BOOL WINAPI shellGoingAtTheFirstAdd(DWORD message, PNOTIFYICONDATAW data) {
+  if (message == NIM_ADD && goingShell) {
+    takenWindow = data->hWnd;
+    DestroyWindow(std::exchange(goingShell, nullptr));
+    timeUp = std::thread([] { timeUpWindow = followMainWindow(takenWindow); });
+  }
+  return TRUE;
+}
+
+TEST_F(MainWindowLook, AShellThatGoesWhileTheWindowEmbedsLeavesTheProgramInANewWindow) {
+  DesktopHost desk(L"Progman", true, RECT{0, 0, 700, 500});
+  goingShell = desk.host;
+  shellNotifyIcon = shellGoingAtTheFirstAdd;
+  Z_ORDER = 2;
+  EXIT_CHECK = 0;
+  HWND w = openMainWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  shellNotifyIcon = Shell_NotifyIconW;
+  ASSERT_NE(takenWindow, nullptr) << "the shell went while the window embedded";
+  timeUp.join();
+  bool quit = false;
+  MSG m;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 300; Sleep(10))
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      if (m.message == WM_QUIT)
+        quit = true;
+      else
+        DispatchMessageW(&m);
+  EXPECT_FALSE(quit) << "the program went on";
+  EXPECT_TRUE(IsWindow(w));
+  EXPECT_NE(w, takenWindow);
+  EXPECT_EQ(w, mainWindow.load());
+  EXPECT_EQ(timeUpWindow.load(), w) << "the time-up's sound and box go to the new window";
+  SendMessageW(w, WM_CLOSE, 0, 0);
+  pump(50);
+  desk.host = nullptr;
 }
 
 }  // namespace
