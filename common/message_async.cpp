@@ -12,6 +12,7 @@ struct AsyncMessage {
   wchar_t* text;
   wchar_t* caption;
   UINT type;
+  std::atomic<int>* showing;
 };
 
 wchar_t* heapCopy(const wchar_t* text) {
@@ -23,6 +24,7 @@ wchar_t* heapCopy(const wchar_t* text) {
 }
 
 void freeMessage(AsyncMessage* message) {
+  if (message->showing) *message->showing = 0;
   HANDLE heap = GetProcessHeap();
   if (message->text) HeapFree(heap, 0, message->text);
   if (message->caption) HeapFree(heap, 0, message->caption);
@@ -38,9 +40,13 @@ DWORD WINAPI messageThread(LPVOID parameter) {
 
 }  // namespace
 
-void showMessageAsync(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+void showMessageAsync(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type, std::atomic<int>* showing) {
   auto* message = static_cast<AsyncMessage*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(AsyncMessage)));
-  if (!message) return;
+  if (!message) {
+    if (showing) *showing = 0;
+    return;
+  }
+  message->showing = showing;
   message->owner = owner;
   message->text = heapCopy(text);
   message->caption = heapCopy(caption);

@@ -2,4 +2,8 @@
 #pragma once
 #include <windows.h>
 
-void showMessageAsync(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+#include <atomic>
+
+// showing, when given, is set to 0 once the box is closed (or could not be shown).
+void showMessageAsync(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type,
+                      std::atomic<int>* showing = nullptr);

@@ -57,8 +57,12 @@ void tellFailure(HWND window, FailureNotice notice) {
 }
 
 void onTellFailure(HWND window, WPARAM notice) {
+  // One box for a failure while it is on screen: a start that cannot write its end cannot write
+  // RESUME either, and a pause on a full disk fails at each toggle.
+  static std::atomic<int> showing[NOTICE_THREAD + 1];
+  if (notice > NOTICE_THREAD || showing[notice].exchange(1)) return;
   // A box on this thread would hold the window's messages (and the looks it applies) until closed.
-  showMessageAsync(window, failureNoticeText((FailureNotice)notice), L"Velmora", MB_ICONERROR);
+  showMessageAsync(window, failureNoticeText((FailureNotice)notice), L"Velmora", MB_ICONERROR, &showing[notice]);
 }
 
 namespace {
